@@ -1,0 +1,95 @@
+#include "OleUtil.h"
+
+#include <cstdio>
+#include <new>
+
+namespace pagora {
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+    if (this != &other) {
+        VariantClear(&v_);
+        v_ = other.v_;
+        VariantInit(&other.v_);
+    }
+    return *this;
+}
+
+SafeArrayLockGuard::SafeArrayLockGuard(SAFEARRAY* array) noexcept
+    : array_(array), hr_(SafeArrayLock(array)) {}
+
+SafeArrayLockGuard::~SafeArrayLockGuard() {
+    if (SUCCEEDED(hr_))
+        SafeArrayUnlock(array_);
+}
+
+OleInitGuard::OleInitGuard() noexcept : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+
+OleInitGuard::~OleInitGuard() {
+    if (SUCCEEDED(hr_))
+        CoUninitialize();
+}
+
+std::string WideToAnsi(const wchar_t* text, std::size_t length) {
+    if (length == 0)
+        return {};
+    const int wideLength = static_cast<int>(length);
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+std::string BstrToAnsi(BSTR text) {
+    return text ? WideToAnsi(text, SysStringLen(text)) : std::string();
+}
+
+std::wstring AnsiToWide(std::string_view text) {
+    if (text.empty())
+        return {};
+    const int ansiLength = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), ansiLength, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), ansiLength, result.data(), size);
+    return result;
+}
+
+Bstr AnsiToBstr(std::string_view text) {
+    const std::wstring wide = AnsiToWide(text);
+    Bstr result(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
+    if (!result.Get())
+        throw std::bad_alloc();
+    return result;
+}
+
+std::string TrimMessageEnd(std::string text) {
+    while (!text.empty()) {
+        const unsigned char last = static_cast<unsigned char>(text.back());
+        if (last > ' ' && last != '.')
+            break;
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string SysErrorMessage(DWORD code) {
+    char* buffer = nullptr;
+    const DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    const DWORD length =
+        FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = length ? std::string(buffer, length) : std::string();
+    LocalFree(buffer);
+    return TrimMessageEnd(std::move(text));
+}
+
+std::string OleErrorText(HRESULT code) {
+    std::string text = SysErrorMessage(static_cast<DWORD>(code));
+    if (text.empty()) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "OLE error %.8X", static_cast<unsigned>(code));
+        text = buffer;
+    }
+    return text;
+}
+
+} // namespace pagora

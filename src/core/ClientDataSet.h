@@ -89,9 +89,9 @@ private:
 class TableObserver {
 public:
     virtual ~TableObserver() = default;
-    virtual void StateChanged() = 0;   // opened or closed: take up the table anew
-    virtual void DataChanged() = 0;    // records or fields changed: redraw all
-    virtual void RecordChanged() = 0;  // the current record was moved or edited
+    virtual void StateChanged() = 0;  // opened or closed: take up the table anew
+    virtual void DataChanged() = 0;   // records or fields changed: redraw all
+    virtual void RecordChanged() = 0; // the current record was moved or edited
 };
 
 class TClientDataSet {
@@ -129,7 +129,7 @@ public:
 
     int NumFields() const;
     TField& FieldAt(int position);
-    void MoveField(int from, int to); // the grid's column drag
+    void MoveField(int from, int to); // the grid's column drag; not notified
 
     // Records, for the grid: count of posted records (plus the pending one)
     // and the text of any cell without moving the cursor.
@@ -153,6 +153,12 @@ private:
     void RequireOpen() const;
     [[noreturn]] void Fail(const std::string& message) const; // "cds: message"
     void Notify(void (TableObserver::*what)());
+    void LayoutChanged();
+    std::unique_ptr<Store> BuildStore() const;
+    void CheckPosition(int position) const;
+    std::uint64_t Parse(std::size_t column, std::string_view text);
+    const FormatSettings& Settings() const;
+    const Clock& CurrentClock() const;
 
     const TableEnvironment& env_;
     std::string name_;
@@ -167,6 +173,7 @@ private:
     bool atEnd_ = true;
     int suspendCount_ = 0;
     State notedState_ = State::Closed;
+    bool layoutChanged_ = false; // opened or closed while suspended
     TableObserver* observer_ = nullptr;
 };
 

@@ -3,6 +3,7 @@
 // and again when the system announces a change.
 #pragma once
 
+#include <array>
 #include <string>
 
 namespace pagora {
@@ -15,6 +16,16 @@ struct FormatSettings {
     std::string LongTimeFormat = "h:mm:ss AMPM"; // built as MakeLongTimeFormat says
     std::string TimeAMString = "am";
     std::string TimePMString = "pm";
+    // Names that the mmm/mmmm and ddd/dddd pattern letters write (January
+    // and Sunday first); a locale may give its own.
+    std::array<std::string, 12> ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::array<std::string, 12> LongMonthNames = {"January",   "February", "March",    "April",
+                                                  "May",       "June",     "July",     "August",
+                                                  "September", "October",  "November", "December"};
+    std::array<std::string, 7> ShortDayNames = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    std::array<std::string, 7> LongDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                               "Thursday", "Friday", "Saturday"};
 };
 
 // The long time pattern from what a locale tells about its clock.

@@ -101,7 +101,13 @@ TEST(TextFile, WritesInBlocksOf128Bytes) {
     file.Bind(name);
     file.Create();
     file.WriteLine(std::string(200, 'b'));
-    EXPECT_EQ(ReadAll(name).size(), 128u);
+    EXPECT_EQ(ReadAll(name).size(), 128u); // others may read it meanwhile, not write it
+    HANDLE writer = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    if (writer != INVALID_HANDLE_VALUE)
+        CloseHandle(writer);
     file.WriteLine(std::string(54, 'c'));
     EXPECT_EQ(ReadAll(name).size(), 256u);
     file.Close();

@@ -75,9 +75,10 @@ void TTextFile::Append(std::string_view bytes) {
         Flush();
 }
 
-// Writes the buffer out. Bytes that the file refused stay in the buffer; a
-// write that stores fewer bytes than asked without an error code is the
-// sign of a full disk on some systems, and is reported as one.
+// Writes the buffer out. Bytes that the file refused stay in the buffer. A
+// write that stores fewer bytes than asked and reports no error is how a
+// disk filling up in the middle of a block shows (Wine does this; the next
+// write then fails with ERROR_DISK_FULL), so it is reported as a full disk.
 void TTextFile::Flush() {
     if (used_ == 0)
         return;

@@ -1,35 +1,18 @@
 #include "Driver.h"
 
+#include "WindowSearch.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace pagora::e2e {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr Timeout kPollInterval = 25ms;
 constexpr Timeout kKillWait = 5s;
 constexpr char kDialogClass[] = "#32770";
 constexpr int kFileNameCombo = 0x47C; // cmb13 of the Explorer-style dialog
 constexpr int kFileNameEdit = 0x480;  // edt1 of the old-style dialog
 constexpr int kMessageBoxText = 0xFFFF;
-
-DWORD MillisecondsUntil(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<Timeout>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<DWORD>(left) : 0;
-}
-
-// Polls until done() holds or the time runs out; done() is tried at least
-// once and once more at the end, so a zero timeout still looks.
-bool WaitUntil(const std::function<bool()>& done, Timeout timeout) {
-    auto deadline = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() >= deadline)
-            return false;
-        Sleep(static_cast<DWORD>(kPollInterval.count()));
-    }
-    return true;
-}
 
 std::string ExecutableFolder() {
     char path[MAX_PATH] = {};
@@ -42,53 +25,6 @@ std::string ResolveProgram(const std::string& program) {
     bool absolute = (program.size() > 1 && program[1] == ':') ||
                     (!program.empty() && (program[0] == '\\' || program[0] == '/'));
     return absolute ? program : ExecutableFolder() + "\\" + program;
-}
-
-std::string ClassNameOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-// WM_GETTEXT travels across processes; bounded in case the owner hangs.
-std::string TextOf(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
-        return {};
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
-    text.resize(std::strlen(text.c_str()));
-    return text;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    std::function<bool(HWND)> matches;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window) || !search->matches(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND FindTopLevel(DWORD processId, std::function<bool(HWND)> matches) {
-    WindowSearch search{processId, std::move(matches)};
-    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND WaitTopLevel(DWORD processId, const std::function<bool(HWND)>& matches, Timeout timeout) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopLevel(processId, matches)) != nullptr; }, timeout);
-    return found;
 }
 
 std::function<bool(HWND)> IsDialogTitled(std::string_view title) {
@@ -106,26 +42,6 @@ std::function<bool(HWND)> IsMainWindow(const std::string& caption) {
                ClassNameOf(window) != kDialogClass &&
                (caption.empty() || TextOf(window) == caption);
     };
-}
-
-struct ControlSearch {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchControlId(HWND child, LPARAM param) {
-    auto* search = reinterpret_cast<ControlSearch*>(param);
-    if (GetDlgCtrlID(child) != search->id)
-        return TRUE;
-    search->found = child;
-    return FALSE;
-}
-
-// Any depth: a customised Explorer-style dialog nests its controls.
-HWND FindControl(HWND dialog, int id) {
-    ControlSearch search{id};
-    EnumChildWindows(dialog, MatchControlId, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 HWND FileNameControl(HWND dialog) {
@@ -286,16 +202,23 @@ void Driver::ClickMenu(std::string_view caption) {
             known += " '" + each.text + "'";
         throw DriverError("no menu item '" + std::string(caption) + "'; the menu has" + known);
     }
-    ClickMenu(static_cast<int>(item - items.begin()));
+    Click(*item);
 }
 
 void Driver::ClickMenu(int index) {
     std::vector<MenuItem> items = Menu();
     if (index < 0 || index >= static_cast<int>(items.size()))
         throw DriverError("no menu item at position " + std::to_string(index));
-    const MenuItem& item = items[index];
+    Click(items[index]);
+}
+
+// A user cannot click a greyed item, nor the menu of a window that a modal
+// dialog or message box has disabled; neither may a test.
+void Driver::Click(const MenuItem& item) {
     if (item.id == -1 || !item.enabled)
         throw DriverError("menu item '" + item.text + "' is a pop-up or disabled");
+    if (!IsWindowEnabled(window_))
+        throw DriverError("the main window is disabled: a modal window is open");
     PostMessageA(window_, WM_COMMAND, MAKEWPARAM(item.id, 0), 0);
 }
 
@@ -428,63 +351,6 @@ std::optional<DWORD> Driver::ExitCode() const {
 void Driver::Kill() {
     TerminateProcess(process_.Get(), 1);
     WaitForSingleObject(process_.Get(), static_cast<DWORD>(kKillWait.count()));
-}
-
-namespace {
-
-class ClipboardOpening {
-public:
-    ClipboardOpening() {
-        if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 5s))
-            throw DriverError("another program keeps the clipboard open");
-    }
-    ~ClipboardOpening() { CloseClipboard(); }
-    ClipboardOpening(const ClipboardOpening&) = delete;
-    ClipboardOpening& operator=(const ClipboardOpening&) = delete;
-};
-
-class GlobalView {
-public:
-    explicit GlobalView(HANDLE memory) : memory_(memory), data_(GlobalLock(memory)) {}
-    ~GlobalView() {
-        if (data_)
-            GlobalUnlock(memory_);
-    }
-    GlobalView(const GlobalView&) = delete;
-    GlobalView& operator=(const GlobalView&) = delete;
-
-    const char* Data() const { return static_cast<const char*>(data_); }
-    size_t Size() const { return data_ ? GlobalSize(memory_) : 0; }
-
-private:
-    HANDLE memory_;
-    void* data_;
-};
-
-} // namespace
-
-std::optional<std::string> ClipboardText() {
-    ClipboardOpening opening;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (!data)
-        return std::nullopt;
-    GlobalView view(data);
-    if (!view.Data())
-        return std::nullopt;
-    return std::string(view.Data(), strnlen(view.Data(), view.Size()));
-}
-
-std::vector<UINT> ClipboardFormats() {
-    ClipboardOpening opening;
-    std::vector<UINT> formats;
-    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
-        formats.push_back(format);
-    return formats;
-}
-
-void ClearClipboard() {
-    ClipboardOpening opening;
-    EmptyClipboard();
 }
 
 } // namespace pagora::e2e

@@ -12,14 +12,13 @@
 // is closed, and killed if it does not end.
 #pragma once
 
+#include "Clipboard.h"
 #include "Handles.h"
+#include "Harness.h"
 #include "ProbeProtocol.h"
-
-#include <Exceptions.h>
 
 #include <windows.h>
 
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,13 +27,8 @@
 
 namespace pagora::e2e {
 
-using namespace std::chrono_literals;
-using Timeout = std::chrono::milliseconds;
-inline constexpr Timeout kDefaultTimeout = 10s;
 inline constexpr char kSaveDialogTitle[] = "Salva html";
 inline constexpr char kMessageBoxCaption[] = "pagora";
-
-PAGORA_EXCEPTION(DriverError, Exception);
 
 struct MenuItem {
     std::string text; // as GetMenuStringA gives it, with the & marks
@@ -81,7 +75,8 @@ public:
     std::vector<MenuItem> Menu();
     // Posts the item's command and returns at once: the command may open a
     // modal dialog or a message box. A caption matches with or without its
-    // & marks; a disabled item cannot be clicked.
+    // & marks; a disabled item, or any item while a modal window is open,
+    // cannot be clicked.
     void ClickMenu(std::string_view caption);
     void ClickMenu(int index);
 
@@ -120,6 +115,7 @@ private:
     void Attach(const StartOptions& options);
     std::vector<Record> Ask(const std::string& request);
     std::optional<std::vector<Record>> TryAsk(const std::string& request, Timeout timeout);
+    void Click(const MenuItem& item);
     GridView ReadGrid(const std::string& request);
     bool DismissDialog(HWND dialog, int button, Timeout timeout);
 
@@ -130,11 +126,5 @@ private:
     UniqueHook hook_;
     LONG lastRequest_ = 0;
 };
-
-// The clipboard as another program sees it. Opening it waits (bounded) while
-// someone else holds it.
-std::optional<std::string> ClipboardText();
-std::vector<UINT> ClipboardFormats();
-void ClearClipboard();
 
 } // namespace pagora::e2e

@@ -123,6 +123,7 @@ TEST_F(Harness, ReadsAndClosesAMessageBoxAndStillProbesMeanwhile) {
     // The message box runs its own loop on the program's thread; the probe
     // must answer from inside it.
     EXPECT_EQ(app.StatusText(), "Pronto");
+    EXPECT_THROW(app.ClickMenu(0), DriverError); // the box disables the window
     EXPECT_TRUE(app.CloseMessageBox());
     EXPECT_EQ(app.FindMessageBox(kMessageBoxCaption, 0ms), std::nullopt);
     EXPECT_FALSE(app.CloseMessageBox(kMessageBoxCaption, IDOK, 0ms));

@@ -27,9 +27,12 @@ std::string ResolveProgram(const std::string& program) {
     return absolute ? program : ExecutableFolder() + "\\" + program;
 }
 
+// Only the enabled one: a dialog whose own prompt is open (the save
+// dialog's "replace the file?") is disabled, and may share the prompt's title.
 std::function<bool(HWND)> IsDialogTitled(std::string_view title) {
     return [title = std::string(title)](HWND window) {
-        return ClassNameOf(window) == kDialogClass && TextOf(window) == title;
+        return IsWindowEnabled(window) && ClassNameOf(window) == kDialogClass &&
+               TextOf(window) == title;
     };
 }
 
@@ -318,11 +321,15 @@ bool Driver::CloseMessageBox(std::string_view caption, int button, Timeout timeo
 }
 
 // The same message a click on the button sends; posted, because the dialog's
-// owner may not return before the dialog ends.
+// owner may not return before the dialog ends. The wait stops early when the
+// dialog opens a prompt of its own instead of closing.
 bool Driver::DismissDialog(HWND dialog, int button, Timeout timeout) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-    return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeout);
+    auto gone = [dialog] { return !IsWindow(dialog) || !IsWindowVisible(dialog); };
+    auto ownedBy = [dialog](HWND window) { return GetWindow(window, GW_OWNER) == dialog; };
+    WaitUntil([&] { return gone() || FindTopLevel(processId_, ownedBy); }, timeout);
+    return gone();
 }
 
 bool Driver::Close(Timeout timeout) {

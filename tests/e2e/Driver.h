@@ -93,7 +93,8 @@ public:
 
     // Dialogs and message boxes of this program only, whatever is in front.
     HWND FindDialog(std::string_view title = kSaveDialogTitle, Timeout timeout = kDefaultTimeout);
-    // Both return whether the dialog went away.
+    // Both return whether the dialog went away; false at once when it opens
+    // a prompt instead (FindMessageBox(title) reads it).
     bool SaveDialogEnter(const std::string& path, std::string_view title = kSaveDialogTitle,
                          Timeout timeout = kDefaultTimeout);
     bool SaveDialogCancel(std::string_view title = kSaveDialogTitle,

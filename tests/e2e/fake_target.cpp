@@ -107,7 +107,7 @@ void Export(HWND window) {
     dialog.lpstrFile = path;
     dialog.nMaxFile = sizeof path;
     dialog.lpstrTitle = "Salva html";
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
     if (!GetSaveFileNameA(&dialog))
         return SetStatus("Esportazione annullata.");
     std::ofstream file(path, std::ios::binary);

@@ -107,6 +107,19 @@ TEST_F(Harness, EntersAPathIntoTheSaveDialog) {
     EXPECT_EQ(app.WaitStatus("Esportato in " + path), "Esportato in " + path);
     EXPECT_EQ(FileText(path), "<table></table>");
     EXPECT_EQ(app.FindDialog(kSaveDialogTitle, 0ms), nullptr);
+
+    // The same path again: the dialog asks before replacing the file.
+    app.ClickMenu(2);
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(app.SaveDialogEnter(path));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    // Wine's wording follows the user's language; that it is the prompt and
+    // not the disabled dialog behind it is what matters here.
+    std::optional<std::string> question = app.FindMessageBox(kSaveDialogTitle);
+    ASSERT_TRUE(question);
+    EXPECT_NE(*question, "");
+    EXPECT_TRUE(app.CloseMessageBox(kSaveDialogTitle, IDYES));
+    EXPECT_EQ(app.WaitStatus("Esportato in " + path), "Esportato in " + path);
     DeleteFileA(path.c_str());
 }
 

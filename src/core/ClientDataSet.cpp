@@ -121,6 +121,16 @@ struct TClientDataSet::Store {
         return {arena.data() + offset, length};
     }
 
+    // A text set again on the pending record takes the place of the one
+    // before when it fits, so repeated settings do not grow the arena.
+    std::uint64_t PutText(std::uint64_t old, std::string_view text) {
+        if (old != kNull && (old >> 32) >= text.size()) {
+            std::copy(text.begin(), text.end(), arena.begin() + (old & 0xFFFFFFFFu));
+            return (old & 0xFFFFFFFFu) | (static_cast<std::uint64_t>(text.size()) << 32);
+        }
+        return AddText(text);
+    }
+
     std::uint64_t AddText(std::string_view text) {
         if (arena.size() + text.size() >= 0xFFFFFFFFu)
             throw EOutOfMemory("Out of memory");
@@ -129,9 +139,19 @@ struct TClientDataSet::Store {
         return offset | (static_cast<std::uint64_t>(text.size()) << 32);
     }
 
+    // All columns grow by one slot, or none does.
     void AddRow() {
-        for (auto& column : columns)
-            column.slots.push_back(kNull);
+        std::size_t grown = 0;
+        try {
+            for (auto& column : columns) {
+                column.slots.push_back(kNull);
+                ++grown;
+            }
+        } catch (...) {
+            for (std::size_t i = 0; i < grown; ++i)
+                columns[i].slots.pop_back();
+            throw;
+        }
         ++rows;
     }
 
@@ -274,17 +294,16 @@ void TClientDataSet::SettlePending() {
     if (state_ != State::Pending)
         return;
     Store& store = *store_;
-    if (store.modified) {
-        Notify(&TableObserver::RecordChanged);
-    } else {
+    const bool posted = store.modified;
+    if (!posted) {
         store.DropLastRow();
         current_ = store.rows == 0 ? 0 : store.rows - 1;
         atEnd_ = store.rows == 0;
-        Notify(&TableObserver::DataChanged);
     }
     store.pending = false;
     store.modified = false;
     state_ = State::Browse;
+    Notify(posted ? &TableObserver::RecordChanged : &TableObserver::DataChanged);
 }
 
 void TClientDataSet::AddRecord() {
@@ -435,7 +454,7 @@ std::uint64_t TClientDataSet::Parse(std::size_t columnIndex, std::string_view te
     const Store::Column& column = store_->columns[columnIndex];
     if (column.type == TFieldType::ftString) {
         text = text.substr(0, std::min(text.find('\0'), column.size));
-        return store_->AddText(text);
+        return store_->PutText(column.slots[current_], text);
     }
     if (text.empty())
         return kNull;

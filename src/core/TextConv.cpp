@@ -426,7 +426,8 @@ bool ScanTime(Scanner& sc, const FormatSettings& fs, double& time, const SameTex
 
 // Before day 0 the time of day counts away from it, as day numbers do.
 double Combine(long days, double time) {
-    return days < 0 ? days - time : days + time;
+    const auto whole = static_cast<double>(days);
+    return days < 0 ? whole - time : whole + time;
 }
 
 } // namespace
@@ -439,7 +440,7 @@ bool TryTextToDateTime(std::string_view text, const FormatSettings& settings, co
     if (ScanDate(sc, settings, clock, days)) {
         sc.SkipBlanks();
         if (sc.AtEnd()) {
-            value = days;
+            value = static_cast<double>(days);
             return true;
         }
         // Whatever follows a complete time after a date is not examined.
@@ -467,7 +468,7 @@ bool TryTextToDate(std::string_view text, const FormatSettings& settings, const 
     sc.SkipBlanks();
     if (!sc.AtEnd())
         return false;
-    value = days;
+    value = static_cast<double>(days);
     return true;
 }
 

@@ -242,6 +242,19 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldCase{3, "31/12/26 8:05", "31/12/2026 08:05:00"}, FieldCase{3, "", ""},
                       FieldCase{3, "word", "EConvertError", true}));
 
+TEST_F(TableTest, TextsSetAgainReplaceTheirPredecessor) {
+    CreateFour();
+    AddRow({"first"});
+    cds.AddRecord();
+    for (const char* text : {"a longer text", "short", "", "longer than all before"}) {
+        cds.FieldAt(0).SetValueText(text);
+        EXPECT_EQ(cds.FieldAt(0).ValueText(), text);
+    }
+    cds.MoveToNext();
+    EXPECT_EQ(cds.CellText(0, 0), "first");
+    EXPECT_EQ(cds.CellText(1, 0), "longer than all before");
+}
+
 TEST_F(TableTest, FailureMessagesQuoteTextAndField) {
     CreateFour();
     cds.AddRecord();

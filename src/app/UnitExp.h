@@ -1,0 +1,128 @@
+// The main window: the menu bar with the four commands, the grid that shows
+// the in-memory table, and the status line that carries every outcome.
+#pragma once
+
+#include "Application.h"
+#include "ClientDataSet.h"
+#include "Clock.h"
+#include "Font.h"
+#include "FormatSettings.h"
+#include "Grid.h"
+#include "Ports.h"
+#include "StatusBar.h"
+#include "StringList.h"
+#include "TextFile.h"
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace pagora {
+
+// Handlers receive the component that raised the event; none of them reads
+// it, so it travels untyped.
+using TObject = void;
+
+// Everything the window reaches that blocks or touches the system. The
+// program wires in the real ones, in-process tests put fakes here.
+struct TfExpoServices {
+    CursorPort& Cursor;
+    ClipboardPort& Clipboard;
+    SaveDialogPort& SaveDialog;
+    const pagora::Clock& Clock;
+};
+
+class TMainMenu {
+public:
+    TMainMenu() = default;
+    ~TMainMenu();
+    TMainMenu(const TMainMenu&) = delete;
+    TMainMenu& operator=(const TMainMenu&) = delete;
+
+    // The window's menu bar; from then on the window destroys it.
+    void AttachTo(HWND hwnd);
+    HMENU Handle() const { return menu_; }
+
+private:
+    HMENU menu_ = CreateMenu();
+    bool attached_ = false;
+};
+
+struct TMenuItem {
+    UINT Command;        // WM_COMMAND identifier
+    const char* Caption; // as the user reads it, without the key's mark
+    std::function<void(TObject* Sender)> OnClick;
+};
+
+class TfExpo : public TForm {
+public:
+    TfExpo(TApplication& application, const TfExpoServices& services);
+    ~TfExpo() override;
+    TfExpo(const TfExpo&) = delete;
+    TfExpo& operator=(const TfExpo&) = delete;
+
+    HWND Handle() const override { return hwnd_; }
+    // Runs FormShow, centres the window on the desktop the first time, shows it.
+    void Show() override;
+
+private:
+    friend class TfExpoWindow;      // the window procedure's entry
+    friend struct TfExpoTestAccess; // in-process tests look inside
+
+    // What the window owns besides its components; declared first because
+    // the table reads the settings, the clock and SameText through env_ for
+    // as long as it lives.
+    TApplication& app_;
+    TfExpoServices svc_; // cursor, clipboard, clock; the dialog is dlgSaveImport
+    FormatSettings settings_;
+    TableEnvironment env_;
+    TFont font_;
+
+    // Components, in the window description's declaration order.
+    TStatusBar status;
+    TMainMenu MainMenu1;
+    SaveDialogPort& dlgSaveImport;
+    TMenuItem Importa1;
+    TMenuItem Esporta1;
+    TMenuItem Esci1;
+    // TODO(xlApp): TExcelApplication xlApp; -- src/win/ExcelApplication.h is
+    // not in the tree yet; the import command needs it.
+    TDBGrid grd;
+    TDataSource ds;
+    TClientDataSet cds;
+    TMenuItem Copianegliappunti1;
+
+    std::string FLastDir;
+    TTextFile FHtmlFile;
+    std::unique_ptr<TStringList> FHtmlLines;
+
+    // Event handlers.
+    void FormCreate(TObject* Sender);
+    void FormDestroy(TObject* Sender);
+    void FormShow(TObject* Sender);
+    void cmdEsciClick(TObject* Sender);
+    void mnuImportadaExcelClick(TObject* Sender);
+    void Copianegliappunti1Click(TObject* Sender);
+    void Generascript1Click(TObject* Sender);
+
+    // The window.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateHandle();
+    void BuildComponents();
+    void BuildMenu();
+    std::array<TMenuItem*, 4> MenuItems(); // in menu order
+    void OnCommand(UINT command);
+    void OnSize();
+    void OnSettingChange(const char* section);
+    void OnDestroy();
+    void CentreOnDesktop();
+
+    HWND hwnd_ = nullptr;
+    bool shown_ = false;
+    bool destroyed_ = false;
+};
+
+} // namespace pagora

@@ -128,6 +128,8 @@ public:
     bool AtEnd() const { return atEnd_; }
 
     int NumFields() const;
+    // A position outside 0 .. NumFields() - 1 raises EDatabaseError
+    // "cds: Field index out of range", in both calls.
     TField& FieldAt(int position);
     void MoveField(int from, int to); // the grid's column drag; not notified
 

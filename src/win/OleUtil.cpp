@@ -32,10 +32,13 @@ OleInitGuard::~OleInitGuard() {
 std::string WideToAnsi(const wchar_t* text, std::size_t length) {
     if (length == 0)
         return {};
+    // A character of the ANSI code page takes at most two bytes, so one call
+    // into a buffer of twice the length does, without asking for the size.
     const int wideLength = static_cast<int>(length);
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(), size, nullptr, nullptr);
+    std::string result(2 * length, '\0');
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(),
+                                         static_cast<int>(result.size()), nullptr, nullptr);
+    result.resize(static_cast<std::size_t>(size));
     return result;
 }
 

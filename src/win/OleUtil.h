@@ -4,9 +4,10 @@
 // message text for an error code.
 #pragma once
 
+#include <windows.h>
+// The OLE headers need windows.h first.
 #include <ole2.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include <string>
 #include <string_view>

@@ -119,6 +119,26 @@ std::string PlatformText(const VARIANT& v) {
     }
 }
 
+// The platform's text, from the memo when there is one and the kind's texts
+// are worth remembering: a date takes the platform several microseconds, a
+// currency value hardly more than a look-up in the memo would.
+std::string MemoizedPlatformText(const VARIANT& v, PlatformTextMemo* memo) {
+    std::uint64_t bits = 0;
+    switch (v.vt) {
+    case VT_DATE:
+        std::memcpy(&bits, &v.date, sizeof bits);
+        break;
+    case VT_BOOL:
+        bits = static_cast<std::uint16_t>(v.boolVal);
+        break;
+    default:
+        return PlatformText(v);
+    }
+    if (!memo)
+        return PlatformText(v);
+    return memo->Text(v.vt, bits, [&] { return PlatformText(v); });
+}
+
 } // namespace
 
 const VARIANT& FollowVariantRef(const VARIANT& value) noexcept {
@@ -147,12 +167,13 @@ bool VarHasValue(const VARIANT& value) noexcept {
     }
 }
 
-std::string VarAsText(const VARIANT& value, const FormatSettings& settings) {
+std::string VarAsText(const VARIANT& value, const FormatSettings& settings,
+                      PlatformTextMemo* memo) {
     const VARIANT& v = FollowVariantRef(value);
     if (v.vt & VT_BYREF) {
         const VARIANT target = Dereferenced(v);
         if (target.vt != VT_EMPTY)
-            return VarAsText(target, settings);
+            return VarAsText(target, settings, memo);
     }
     switch (v.vt) {
     case VT_EMPTY:
@@ -179,7 +200,7 @@ std::string VarAsText(const VARIANT& value, const FormatSettings& settings) {
     case VT_BSTR:
         return BstrToAnsi(v.bstrVal);
     default:
-        return PlatformText(v);
+        return MemoizedPlatformText(v, memo);
     }
 }
 

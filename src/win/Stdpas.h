@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace pagora {
 
@@ -21,11 +22,53 @@ const VARIANT& FollowVariantRef(const VARIANT& value) noexcept;
 // for everything else (an empty string, zero, false, an error value).
 bool VarHasValue(const VARIANT& value) noexcept;
 
+// Remembers the platform's texts of date and boolean values for the length
+// of one load. The platform formats each of them slowly (it consults the
+// user's locale on every call) and sheets repeat such values often; within
+// one load the locale stays the same, so the text does too.
+class PlatformTextMemo {
+public:
+    template <class Format>
+    const std::string& Text(VARTYPE kind, std::uint64_t bits, Format format) {
+        if (texts_.size() >= kLimit)
+            texts_.clear();
+        const auto [at, added] = texts_.try_emplace(Key{kind, bits});
+        if (added) {
+            try {
+                at->second = format();
+            } catch (...) {
+                texts_.erase(at);
+                throw;
+            }
+        }
+        return at->second;
+    }
+
+private:
+    static constexpr std::size_t kLimit = 1 << 16;
+    struct Key {
+        VARTYPE kind;
+        std::uint64_t bits;
+        bool operator==(const Key&) const = default;
+    };
+    struct Hash {
+        // Whole-day dates differ only in the high half of their bits, so
+        // both halves are mixed into the hash.
+        std::size_t operator()(const Key& k) const noexcept {
+            const std::uint64_t mixed = (k.bits ^ (k.bits >> 29) ^ k.kind) * 0x9E3779B97F4A7C15ull;
+            return static_cast<std::size_t>(mixed ^ (mixed >> 32));
+        }
+    };
+    std::unordered_map<Key, std::string, Hash> texts_;
+};
+
 // The value's text in the ANSI code page. Numbers are written as the table
 // writes them; currency, dates and booleans as the platform writes them for
 // the user's locale; everything else through the platform's conversion to a
-// string, which refuses error values.
-std::string VarAsText(const VARIANT& value, const FormatSettings& settings);
+// string, which refuses error values. A memo, when given, saves repeated
+// platform conversions.
+std::string VarAsText(const VARIANT& value, const FormatSettings& settings,
+                      PlatformTextMemo* memo = nullptr);
 
 // The kind's name as messages show it: "Integer", "ByRef Array OleStr", "$0040".
 std::string VarTypeAsText(VARTYPE type);

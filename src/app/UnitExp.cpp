@@ -177,6 +177,9 @@ LRESULT TfExpo::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (LRESULT result = 0; grd.HandleNotify(*reinterpret_cast<NMHDR*>(lParam), result))
             return result;
         break;
+    case WM_SETFOCUS:
+        SetFocus(grd.Handle()); // the only control that takes the keyboard
+        return 0;
     case WM_SETTINGCHANGE:
         OnSettingChange(reinterpret_cast<const char*>(lParam));
         break;

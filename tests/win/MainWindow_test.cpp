@@ -213,3 +213,118 @@ TEST(MainWindow, RegionalSettingsAreReadAgainOnTheirChange) {
 
 } // namespace
 } // namespace pagora
+
+namespace pagora {
+namespace {
+
+// The built program, started under another file name, as the user would.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::string& exe) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string commandLine = "\"" + exe + "\"";
+        if (CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &si, &pi_))
+            CloseHandle(pi_.hThread);
+    }
+    ~RunningProgram() {
+        if (pi_.hProcess) {
+            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(pi_.hProcess, 99);
+            CloseHandle(pi_.hProcess);
+        }
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    bool Started() const { return pi_.hProcess != nullptr; }
+
+    // Its main window, once the program has shown it.
+    HWND WaitForWindow() const {
+        for (int i = 0; i < 100; ++i) {
+            WaitForInputIdle(pi_.hProcess, 100);
+            if (HWND hwnd = FindOwnWindow(); hwnd && IsWindowVisible(hwnd))
+                return hwnd;
+            Sleep(50);
+        }
+        return nullptr;
+    }
+
+    // The exit code, or -1 when it is still running after the wait.
+    long WaitForEnd(DWORD ms) const {
+        DWORD code = 0;
+        if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0)
+            return -1;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    HWND FindOwnWindow() const {
+        for (HWND hwnd = FindWindowExA(nullptr, nullptr, "TfExpo", nullptr); hwnd;
+             hwnd = FindWindowExA(nullptr, hwnd, "TfExpo", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid == pi_.dwProcessId)
+                return hwnd;
+        }
+        return nullptr;
+    }
+
+    PROCESS_INFORMATION pi_{};
+};
+
+// pagora.exe beside this test, copied to a name of its own; "" when the
+// program is not built.
+std::string RenamedProgram(const char* name) {
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string dir(self);
+    dir.erase(dir.find_last_of("\\/") + 1);
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string copy = std::string(temp) + name;
+    if (!CopyFileA((dir + "pagora.exe").c_str(), copy.c_str(), FALSE))
+        return "";
+    return copy;
+}
+
+TEST(Program, StartsIntoItsWindowAndEndsWhenTheSystemEndsTheSession) {
+    const std::string exe = RenamedProgram("convertitore.exe");
+    if (exe.empty())
+        GTEST_SKIP() << "pagora.exe is not built beside the tests";
+    RunningProgram program(exe);
+    ASSERT_TRUE(program.Started());
+    HWND hwnd = program.WaitForWindow();
+    ASSERT_TRUE(hwnd);
+    char caption[64] = "";
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    EXPECT_STREQ(caption, "pagora") << "whatever the file is called";
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXVIRTUALSCREEN) - 353) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYVIRTUALSCREEN) - 274) / 2);
+
+    EXPECT_EQ(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(program.WaitForEnd(0), -1) << "asking does not end it";
+    SendMessageTimeoutA(hwnd, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+    EXPECT_EQ(program.WaitForEnd(5000), 0);
+    DeleteFileA(exe.c_str());
+}
+
+TEST(Program, EndsWhenItsWindowCloses) {
+    const std::string exe = RenamedProgram("pagora-close.exe");
+    if (exe.empty())
+        GTEST_SKIP() << "pagora.exe is not built beside the tests";
+    RunningProgram program(exe);
+    ASSERT_TRUE(program.Started());
+    HWND hwnd = program.WaitForWindow();
+    ASSERT_TRUE(hwnd);
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForEnd(5000), 0);
+    DeleteFileA(exe.c_str());
+}
+
+} // namespace
+} // namespace pagora

@@ -132,7 +132,7 @@ void TDBGrid::UpdateRowCount() {
 }
 
 void TDBGrid::ShowCurrentRecord() {
-    if (!TableOpen() || Table()->RecordCount() == 0)
+    if (!TableOpen() || Table()->CurrentIndex() >= Table()->RecordCount())
         return;
     const int row = static_cast<int>(Table()->CurrentIndex());
     // The old row is let go first: a list view that has to drop the other

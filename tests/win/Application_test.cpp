@@ -81,12 +81,6 @@ TEST(Application, HourGlassGuardRestoresTheCursorOnEveryWayOut) {
     { HourGlass busy(cursor); }
     EXPECT_EQ(cursor.calls,
               (std::vector<std::string>{"hourglass", "default", "hourglass", "default"}));
-
-    TScreenCursor screen;
-    screen.SetHourGlass();
-    EXPECT_EQ(screen.Cursor(), TCursor::crHourGlass);
-    screen.SetDefault();
-    EXPECT_EQ(screen.Cursor(), TCursor::crDefault);
 }
 
 } // namespace

@@ -68,15 +68,5 @@ TEST(Locale, SameTextIgnoresCaseByTheLocale) {
         EXPECT_EQ(SameTextLocale(c.a, c.b), c.same) << c.a << " / " << c.b;
 }
 
-TEST(Locale, SystemClockTellsTheLocalTime) {
-    SYSTEMTIME before;
-    GetLocalTime(&before);
-    const LocalTime now = SystemClock().Now();
-    EXPECT_EQ(now.Year, before.wYear);
-    EXPECT_GE(now.Month, 1);
-    EXPECT_LE(now.Month, 12);
-    EXPECT_GE(now.Day, 1);
-}
-
 } // namespace
 } // namespace pagora

@@ -29,21 +29,6 @@ TEST(MainWindow, StartsWithTitleEmptyStatusLineAndEmptyGrid) {
     EXPECT_FALSE(style & (WS_HSCROLL | WS_VSCROLL));
 }
 
-TEST(MainWindow, CaptionIsTheApplicationTitleNotTheExeName) {
-    FakeMessageBox box;
-    FakeCursor cursor;
-    FakeClipboard clipboard;
-    FakeSaveDialog dialog;
-    FixedClock clock{LocalTime{}};
-    TApplication app(&box);
-    app.SetTitle("pagora");
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    ASSERT_EQ(std::string(exe).find("pagora"), std::string::npos) << "runs as the test exe";
-    TfExpo form(app, {cursor, clipboard, dialog, clock});
-    EXPECT_EQ(WindowText(form.Handle()), "pagora");
-}
-
 TEST(MainWindow, MenuBarHasTheFourItemsWithTheirAccessKeys) {
     WindowHarness w;
     HMENU menu = GetMenu(w.Handle());

@@ -4,6 +4,7 @@
 #include "TextConv.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
 
@@ -162,23 +163,40 @@ struct TClientDataSet::Store {
         arena.resize(arenaMark);
     }
 
-    std::string CellText(std::size_t col, std::size_t row, const FormatSettings& fs) const {
+    // Appends rather than returns, so that walking a large table to build
+    // text costs no allocation per cell.
+    void AppendCellText(std::size_t col, std::size_t row, const FormatSettings& fs,
+                        std::string& out) const {
         const Column& column = columns[col];
         const std::uint64_t slot = column.slots[row];
         if (slot == kNull)
-            return {};
+            return;
         switch (column.type) {
         case TFieldType::ftString:
-            return std::string(Text(slot));
-        case TFieldType::ftInteger:
-            return IntToText(static_cast<std::int32_t>(static_cast<std::uint32_t>(slot)));
-        case TFieldType::ftFloat:
-            return FloatToText(SlotDouble(slot), fs);
-        case TFieldType::ftDateTime:
-            return DateTimeToText(SlotDouble(slot), fs);
-        default:
-            return {};
+            out.append(Text(slot));
+            break;
+        case TFieldType::ftInteger: {
+            char digits[16];
+            const auto value = static_cast<std::int32_t>(static_cast<std::uint32_t>(slot));
+            const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+            out.append(digits, end);
+            break;
         }
+        case TFieldType::ftFloat:
+            out.append(FloatToText(SlotDouble(slot), fs));
+            break;
+        case TFieldType::ftDateTime:
+            out.append(DateTimeToText(SlotDouble(slot), fs));
+            break;
+        default:
+            break;
+        }
+    }
+
+    std::string CellText(std::size_t col, std::size_t row, const FormatSettings& fs) const {
+        std::string text;
+        AppendCellText(col, row, fs, text);
+        return text;
     }
 
     std::size_t Bytes() const {
@@ -431,10 +449,15 @@ bool TField::IsNull() const {
 }
 
 std::string TField::ValueText() const {
+    std::string text;
+    AppendValueText(text);
+    return text;
+}
+
+void TField::AppendValueText(std::string& out) const {
     const auto& store = *table_->store_;
-    if (store.rows == 0)
-        return {};
-    return store.CellText(column_, table_->current_, table_->Settings());
+    if (store.rows != 0)
+        store.AppendCellText(column_, table_->current_, table_->Settings(), out);
 }
 
 void TField::SetValueText(std::string_view text) {

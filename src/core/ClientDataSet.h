@@ -75,6 +75,7 @@ public:
     int Size() const;
     bool IsNull() const;
     std::string ValueText() const; // never fails; "" for null
+    void AppendValueText(std::string& out) const; // the same text, appended to out
     void SetValueText(std::string_view text);
 
 private:

@@ -51,7 +51,7 @@ void AddRecordRow(TClientDataSet& table, TStringList& lines, std::string& buffer
     const int fieldCount = table.NumFields();
     for (int i = 0; i < fieldCount; ++i) {
         buffer.append(html::kCellStart);
-        buffer.append(table.FieldAt(i).ValueText());
+        table.FieldAt(i).AppendValueText(buffer);
         buffer.append(html::kCellEnd);
     }
     buffer.append(html::kRowEnd);

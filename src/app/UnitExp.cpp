@@ -79,18 +79,16 @@ void TMainMenu::AttachTo(HWND hwnd) {
     attached_ = true;
 }
 
-TfExpo::TfExpo(TApplication& application, const TfExpoServices& services)
+TfExpo::TfExpo(TApplication& application, const TfExpoServices& services, ValueCall valueCall)
     : app_(application), svc_(services),
       settings_(ReadFormatSettings()), env_{&settings_, &svc_.Clock, SameTextLocale},
       font_(kFontFace, kFontHeight),
       dlgSaveImport(services.SaveDialog), Importa1{cmImporta, " Importa da Excel ",
-                                                   [this](TObject* s) {
-                                                       mnuImportadaExcelClick(s);
-                                                   }},
-      Esporta1{cmEsporta, " Esporta in html ", [this](TObject* s) { Generascript1Click(s); }},
-      Esci1{cmEsci, " Esci ", [this](TObject* s) { cmdEsciClick(s); }}, ds(cds),
+                                                   Handler(&TfExpo::mnuImportadaExcelClick)},
+      Esporta1{cmEsporta, " Esporta in html ", Handler(&TfExpo::Generascript1Click)},
+      Esci1{cmEsci, " Esci ", Handler(&TfExpo::cmdEsciClick)}, xlApp(valueCall), ds(cds),
       cds(env_), Copianegliappunti1{cmCopia, " Copia negli appunti ",
-                                    [this](TObject* s) { Copianegliappunti1Click(s); }} {
+                                    Handler(&TfExpo::Copianegliappunti1Click)} {
     CreateHandle();
     try {
         BuildComponents();
@@ -101,6 +99,10 @@ TfExpo::TfExpo(TApplication& application, const TfExpoServices& services)
         app_.UnregisterForm(*this);
         throw;
     }
+}
+
+std::function<void(TObject*)> TfExpo::Handler(void (TfExpo::*handler)(TObject*)) {
+    return [this, handler](TObject* sender) { (this->*handler)(sender); };
 }
 
 TfExpo::~TfExpo() {

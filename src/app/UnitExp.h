@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "ClientDataSet.h"
 #include "Clock.h"
+#include "ExcelApplication.h"
 #include "Font.h"
 #include "FormatSettings.h"
 #include "Grid.h"
@@ -59,7 +60,10 @@ struct TMenuItem {
 
 class TfExpo : public TForm {
 public:
-    TfExpo(TApplication& application, const TfExpoServices& services);
+    // `valueCall`: how the import asks for the region's values; the only
+    // difference between the two deliverables.
+    TfExpo(TApplication& application, const TfExpoServices& services,
+           ValueCall valueCall = ValueCall::WithValueType);
     ~TfExpo() override;
     TfExpo(const TfExpo&) = delete;
     TfExpo& operator=(const TfExpo&) = delete;
@@ -88,8 +92,7 @@ private:
     TMenuItem Importa1;
     TMenuItem Esporta1;
     TMenuItem Esci1;
-    // TODO(xlApp): TExcelApplication xlApp; -- src/win/ExcelApplication.h is
-    // not in the tree yet; the import command needs it.
+    TExcelApplication xlApp; // attached only during an import
     TDBGrid grd;
     TDataSource ds;
     TClientDataSet cds;
@@ -109,6 +112,7 @@ private:
     void Generascript1Click(TObject* Sender);
 
     // The window.
+    std::function<void(TObject*)> Handler(void (TfExpo::*handler)(TObject*));
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateHandle();
     void BuildComponents();

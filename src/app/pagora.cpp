@@ -29,6 +29,12 @@ TApplication Application;
 RealServices services;
 std::unique_ptr<TfExpo> fExpo;
 
+#ifdef PAGORA_VALUE_WITHOUT_ARGUMENT
+constexpr ValueCall kValueCall = ValueCall::NoArgument; // pagora2000
+#else
+constexpr ValueCall kValueCall = ValueCall::WithValueType;
+#endif
+
 // Also the end step when the system ends the session: the window goes, its
 // components with it.
 void DestroyMainWindow() {
@@ -38,7 +44,7 @@ void DestroyMainWindow() {
 int Main() {
     Application.Initialize();
     Application.SetTitle("pagora");
-    fExpo = std::make_unique<TfExpo>(Application, services.Ports());
+    fExpo = std::make_unique<TfExpo>(Application, services.Ports(), kValueCall);
     Application.SetEndStep(DestroyMainWindow);
     Application.Run();
     DestroyMainWindow();

@@ -5,11 +5,14 @@
 #include "Application.h"
 #include "ClientDataSet.h"
 #include "Clock.h"
+#include "Cursor.h"
 #include "ExcelApplication.h"
 #include "Font.h"
 #include "FormatSettings.h"
 #include "Grid.h"
+#include "OleUtil.h"
 #include "Ports.h"
+#include "Reporting.h"
 #include "StatusBar.h"
 #include "StringList.h"
 #include "TextFile.h"
@@ -17,9 +20,12 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
+#include <string_view>
 
 namespace pagora {
 
@@ -111,6 +117,38 @@ private:
     void Copianegliappunti1Click(TObject* Sender);
     void Generascript1Click(TObject* Sender);
 
+    // Runs a command's guarded stage. A failure of the general class (memory
+    // exhaustion reaches the user as EOutOfMemory) becomes the command's
+    // failure line after the stage's own clean-up has run; any other kind
+    // goes on. Returns whether the stage ran to its end.
+    template <class Work> bool Guarded(std::string_view failurePrefix, Work&& work);
+
+    // The import's stages.
+    struct SheetRegion {
+        std::int32_t RowCount = 0;
+        std::int32_t ColumnCount = 0;
+        Variant Values;
+    };
+    SheetRegion ReadRegion(LCID lcid);
+    void RestoreApplication(LCID lcid);
+    void ResetTable();
+    // What every way out of the load undoes: cursor, read-only, grid.
+    class LoadCleanup {
+    public:
+        explicit LoadCleanup(TfExpo& form) : form_(form) {}
+        ~LoadCleanup();
+        LoadCleanup(const LoadCleanup&) = delete;
+        LoadCleanup& operator=(const LoadCleanup&) = delete;
+
+    private:
+        TfExpo& form_;
+    };
+
+    // The fragment and the export's file.
+    void BuildHtml();
+    void WriteHtmlFile();
+    void CloseAfterFailure() noexcept;
+
     // The window.
     std::function<void(TObject*)> Handler(void (TfExpo::*handler)(TObject*));
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -128,5 +166,17 @@ private:
     bool shown_ = false;
     bool destroyed_ = false;
 };
+
+template <class Work> bool TfExpo::Guarded(std::string_view failurePrefix, Work&& work) {
+    try {
+        work();
+        return true;
+    } catch (const Exception& failure) {
+        status.SetSimpleText(FailureLine(failurePrefix, failure));
+    } catch (const std::bad_alloc&) {
+        status.SetSimpleText(FailureLine(failurePrefix, EOutOfMemory("Out of memory")));
+    }
+    return false;
+}
 
 } // namespace pagora

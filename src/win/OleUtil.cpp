@@ -5,6 +5,21 @@
 
 namespace pagora {
 
+namespace {
+
+std::string WideToAnsiBySystem(const wchar_t* text, std::size_t length) {
+    // A character of the ANSI code page takes at most two bytes, so one call
+    // into a buffer of twice the length does, without asking for the size.
+    const int wideLength = static_cast<int>(length);
+    std::string result(2 * length, '\0');
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(),
+                                         static_cast<int>(result.size()), nullptr, nullptr);
+    result.resize(static_cast<std::size_t>(size));
+    return result;
+}
+
+} // namespace
+
 Variant& Variant::operator=(Variant&& other) noexcept {
     if (this != &other) {
         VariantClear(&v_);
@@ -30,15 +45,14 @@ OleInitGuard::~OleInitGuard() {
 }
 
 std::string WideToAnsi(const wchar_t* text, std::size_t length) {
-    if (length == 0)
-        return {};
-    // A character of the ANSI code page takes at most two bytes, so one call
-    // into a buffer of twice the length does, without asking for the size.
-    const int wideLength = static_cast<int>(length);
-    std::string result(2 * length, '\0');
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(),
-                                         static_cast<int>(result.size()), nullptr, nullptr);
-    result.resize(static_cast<std::size_t>(size));
+    // ASCII is the same in every ANSI code page; most cell texts are ASCII
+    // and are copied without asking the system.
+    std::string result(length, '\0');
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] >= 0x80)
+            return WideToAnsiBySystem(text, length);
+        result[i] = static_cast<char>(text[i]);
+    }
     return result;
 }
 

@@ -22,13 +22,13 @@ private:
         return values_.At(row, column);
     }
     std::string Text(std::int32_t row, std::int32_t column) {
-        return VarAsText(Element(row, column), settings_, &memo_);
+        return VarAsText(Element(row, column), settings_, &platform_);
     }
     TFieldType ColumnType(std::int32_t column);
 
     TClientDataSet& cds_;
     VarArrayReader values_;
-    PlatformTextMemo memo_;
+    PlatformTexts platform_;
     const FormatSettings& settings_;
     const Clock& clock_;
 };

@@ -119,27 +119,88 @@ std::string PlatformText(const VARIANT& v) {
     }
 }
 
-// The platform's text, from the memo when there is one and the kind's texts
-// are worth remembering: a date takes the platform several microseconds, a
-// currency value hardly more than a look-up in the memo would.
-std::string MemoizedPlatformText(const VARIANT& v, PlatformTextMemo* memo) {
-    std::uint64_t bits = 0;
-    switch (v.vt) {
-    case VT_DATE:
-        std::memcpy(&bits, &v.date, sizeof bits);
-        break;
-    case VT_BOOL:
-        bits = static_cast<std::uint16_t>(v.boolVal);
-        break;
-    default:
-        return PlatformText(v);
+VARIANT CurrencyValue(LONGLONG value) {
+    VARIANT v{};
+    v.vt = VT_CY;
+    v.cyVal.int64 = value;
+    return v;
+}
+
+// Currency written plainly: a minus sign when negative, the integer digits,
+// and the fraction's significant digits after the separator.
+std::string PlainCurrencyText(CY value, const std::string& separator) {
+    const bool negative = value.int64 < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.int64)
+                                             : static_cast<std::uint64_t>(value.int64);
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / 10000);
+    if (const unsigned fraction = static_cast<unsigned>(magnitude % 10000)) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%04u", fraction);
+        std::string_view shown(digits, 4);
+        shown.remove_suffix(shown.size() - 1 - shown.find_last_not_of('0'));
+        text.append(separator).append(shown);
     }
-    if (!memo)
-        return PlatformText(v);
-    return memo->Text(v.vt, bits, [&] { return PlatformText(v); });
+    return text;
+}
+
+// The separator with which the platform writes currency, when it writes the
+// values that show the sign, grouping, a zero integer part, leading zeros and
+// trailing zeros of the fraction exactly as PlainCurrencyText does.
+std::optional<std::string> PlainCurrencySeparator() {
+    const std::string oneAndAHalf = PlatformText(CurrencyValue(15000));
+    if (oneAndAHalf.size() < 3 || oneAndAHalf.front() != '1' || oneAndAHalf.back() != '5')
+        return std::nullopt;
+    const std::string separator = oneAndAHalf.substr(1, oneAndAHalf.size() - 2);
+    for (LONGLONG probe : {-12345678LL, 500LL, 1000000LL, -1LL, 1234567890123456LL, 0LL})
+        if (PlatformText(CurrencyValue(probe)) !=
+            PlainCurrencyText(CurrencyValue(probe).cyVal, separator))
+            return std::nullopt;
+    return separator;
 }
 
 } // namespace
+
+std::string PlatformTexts::Text(const VARIANT& value) {
+    switch (value.vt) {
+    case VT_CY:
+        return CurrencyText(value.cyVal);
+    case VT_DATE: {
+        std::uint64_t bits;
+        std::memcpy(&bits, &value.date, sizeof bits);
+        return Remembered(value, bits);
+    }
+    case VT_BOOL:
+        return Remembered(value, static_cast<std::uint16_t>(value.boolVal));
+    default:
+        return PlatformText(value);
+    }
+}
+
+std::string PlatformTexts::CurrencyText(CY value) {
+    if (!currencyChecked_) {
+        currencySeparator_ = PlainCurrencySeparator();
+        currencyChecked_ = true;
+    }
+    if (!currencySeparator_)
+        return PlatformText(CurrencyValue(value.int64));
+    return PlainCurrencyText(value, *currencySeparator_);
+}
+
+const std::string& PlatformTexts::Remembered(const VARIANT& value, std::uint64_t bits) {
+    if (texts_.size() >= kLimit)
+        texts_.clear();
+    const auto [at, added] = texts_.try_emplace(Key{value.vt, bits});
+    if (added) {
+        try {
+            at->second = PlatformText(value);
+        } catch (...) {
+            texts_.erase(at);
+            throw;
+        }
+    }
+    return at->second;
+}
 
 const VARIANT& FollowVariantRef(const VARIANT& value) noexcept {
     static const VARIANT nothing{};
@@ -168,12 +229,12 @@ bool VarHasValue(const VARIANT& value) noexcept {
 }
 
 std::string VarAsText(const VARIANT& value, const FormatSettings& settings,
-                      PlatformTextMemo* memo) {
+                      PlatformTexts* platform) {
     const VARIANT& v = FollowVariantRef(value);
     if (v.vt & VT_BYREF) {
         const VARIANT target = Dereferenced(v);
         if (target.vt != VT_EMPTY)
-            return VarAsText(target, settings, memo);
+            return VarAsText(target, settings, platform);
     }
     switch (v.vt) {
     case VT_EMPTY:
@@ -200,7 +261,7 @@ std::string VarAsText(const VARIANT& value, const FormatSettings& settings,
     case VT_BSTR:
         return BstrToAnsi(v.bstrVal);
     default:
-        return MemoizedPlatformText(v, memo);
+        return platform ? platform->Text(v) : PlatformText(v);
     }
 }
 

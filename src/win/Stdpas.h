@@ -22,29 +22,24 @@ const VARIANT& FollowVariantRef(const VARIANT& value) noexcept;
 // for everything else (an empty string, zero, false, an error value).
 bool VarHasValue(const VARIANT& value) noexcept;
 
-// Remembers the platform's texts of date and boolean values for the length
-// of one load. The platform formats each of them slowly (it consults the
-// user's locale on every call) and sheets repeat such values often; within
-// one load the locale stays the same, so the text does too.
-class PlatformTextMemo {
+// What one load learns of the platform's texts, to spare the platform's
+// conversions, which are slow (they consult the user's locale on every call),
+// without changing a single text; within one load the locale stays the same.
+// Date and boolean texts are remembered per value, since sheets repeat them.
+// Currency is written here once the platform was seen to write it plainly
+// (a minus sign, the digits, its decimal separator, the fraction's
+// significant digits) on a few telling values; otherwise every value still
+// goes to the platform.
+class PlatformTexts {
 public:
-    template <class Format>
-    const std::string& Text(VARTYPE kind, std::uint64_t bits, Format format) {
-        if (texts_.size() >= kLimit)
-            texts_.clear();
-        const auto [at, added] = texts_.try_emplace(Key{kind, bits});
-        if (added) {
-            try {
-                at->second = format();
-            } catch (...) {
-                texts_.erase(at);
-                throw;
-            }
-        }
-        return at->second;
-    }
+    // The platform's text of a value of any kind but the ones VarAsText
+    // writes itself.
+    std::string Text(const VARIANT& value);
 
 private:
+    std::string CurrencyText(CY value);
+    const std::string& Remembered(const VARIANT& value, std::uint64_t bits);
+
     static constexpr std::size_t kLimit = 1 << 16;
     struct Key {
         VARTYPE kind;
@@ -60,15 +55,17 @@ private:
         }
     };
     std::unordered_map<Key, std::string, Hash> texts_;
+    bool currencyChecked_ = false;
+    std::optional<std::string> currencySeparator_; // set when currency is plain
 };
 
 // The value's text in the ANSI code page. Numbers are written as the table
 // writes them; currency, dates and booleans as the platform writes them for
 // the user's locale; everything else through the platform's conversion to a
-// string, which refuses error values. A memo, when given, saves repeated
-// platform conversions.
+// string, which refuses error values. Given the texts learnt during a load,
+// it spares the platform's conversions where it can.
 std::string VarAsText(const VARIANT& value, const FormatSettings& settings,
-                      PlatformTextMemo* memo = nullptr);
+                      PlatformTexts* platform = nullptr);
 
 // The kind's name as messages show it: "Integer", "ByRef Array OleStr", "$0040".
 std::string VarTypeAsText(VARTYPE type);

@@ -293,3 +293,24 @@ TEST(Stdpas, ArraysOfOtherElementTypes) {
     ASSERT_EQ(SafeArrayPutElement(reals.Get().parray, first, &half), S_OK);
     EXPECT_EQ(VarAsText(VarArrayGet(reals.Get(), 1, 1).Get(), Settings(',')), "0,5");
 }
+
+// The texts a load learns must be the platform's own, value for value.
+TEST(Stdpas, LearntTextsAreThePlatformsTexts) {
+    const FormatSettings settings = Settings(LocaleDecimal());
+    PlatformTexts learnt;
+    std::vector<Variant> values;
+    for (LONGLONG cy : {15000LL, -15000LL, 0LL, 1LL, -1LL, 500LL, 123456789LL, -10000LL, 990000LL,
+                        9223372036854775807LL, -9223372036854775807LL - 1}) {
+        Variant& v = values.emplace_back();
+        v.Get().vt = VT_CY;
+        v.Get().cyVal.int64 = cy;
+    }
+    for (double date : {45001.0, 45000.5, 0.25, 1.0, -2.5})
+        values.push_back(MakeValue(Date(date)));
+    values.push_back(MakeValue(Bool(true)));
+    values.push_back(MakeValue(Bool(false)));
+    for (int round = 0; round < 2; ++round) // the second round comes from what was learnt
+        for (const Variant& v : values)
+            EXPECT_EQ(VarAsText(v.Get(), settings, &learnt), VarAsText(v.Get(), settings))
+                << "kind " << v.Get().vt << ", round " << round;
+}

@@ -36,13 +36,22 @@ struct FakeCursor : CursorPort {
 
 struct FakeClipboard : ClipboardPort {
     std::string text;
-    void SetPlainText(HWND, std::string_view t) override { text = t; }
+    bool refuse = false; // as when another program holds the clipboard open
+    void SetPlainText(HWND, std::string_view t) override {
+        if (refuse)
+            throw Exception("Cannot open clipboard");
+        text = t;
+    }
 };
 
 struct FakeSaveDialog : SaveDialogPort {
     std::string initialDir, fileName;
+    int executed = 0;
     void SetInitialDir(const std::string& dir) override { initialDir = dir; }
-    bool Execute(HWND) override { return !fileName.empty(); }
+    bool Execute(HWND) override {
+        ++executed;
+        return !fileName.empty();
+    }
     const std::string& FileName() const override { return fileName; }
 };
 

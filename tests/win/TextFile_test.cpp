@@ -1,6 +1,7 @@
 #include "TextFile.h"
 
 #include "StringList.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,39 +11,6 @@
 
 namespace pagora {
 namespace {
-
-// A fresh folder under the temporary folder, removed with what it holds.
-class TempFolder {
-public:
-    TempFolder() {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        path_ = std::string(base) + "pagora-textfile-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(path_.c_str(), nullptr);
-        path_ += '\\';
-    }
-    ~TempFolder() {
-        for (const std::string& name : created_)
-            DeleteFileA(name.c_str());
-        RemoveDirectoryA(path_.c_str());
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string File(const std::string& name) {
-        created_.push_back(path_ + name);
-        return created_.back();
-    }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-    std::vector<std::string> created_;
-};
-
-std::string ReadAll(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteAll(TTextFile& file, const TStringList& lines) {
     for (std::size_t i = 0; i < lines.Count(); ++i)

@@ -1,0 +1,85 @@
+// The two outputs of the table's HTML fragment: the export to a file chosen
+// in the save dialog and the copy to the clipboard. Both build the fragment
+// afresh and give the same bytes.
+#include "HtmlFragment.h"
+#include "UnitExp.h"
+
+namespace pagora {
+
+namespace {
+constexpr char kExportFailure[] = "Salvataggio html fallito. ";
+constexpr char kCopyFailure[] = "Copia negli appunti fallita. ";
+
+// Up to and including the last '\' or ':'; empty when the name has neither.
+std::string DirectoryOf(const std::string& fileName) {
+    const auto end = fileName.find_last_of("\\:");
+    return end == std::string::npos ? std::string() : fileName.substr(0, end + 1);
+}
+} // namespace
+
+void TfExpo::BuildHtml() { pagora::BuildHtml(cds, *FHtmlLines, svc_.Clock, settings_); }
+
+void TfExpo::Generascript1Click(TObject* /*Sender*/) {
+    if (!cds.Active()) {
+        status.SetSimpleText("Nessun dato da salvare.");
+        return;
+    }
+    status.SetSimpleText("Preparazione salvataggio html...");
+    dlgSaveImport.SetInitialDir(FLastDir);
+    if (!dlgSaveImport.Execute(hwnd_)) {
+        status.SetSimpleText("Salvataggio html annullato.");
+        return;
+    }
+    status.SetSimpleText("Salvataggio html in corso...");
+    svc_.Cursor.SetHourGlass();
+    const std::string fileName = dlgSaveImport.FileName();
+    // Remembered before the file is touched, so the next dialog opens here
+    // even when this export fails.
+    FLastDir = DirectoryOf(fileName);
+    FHtmlFile.Bind(fileName);
+    Guarded(kExportFailure, [&] { WriteHtmlFile(); });
+}
+
+// The success text stands before the file is closed: a failing close then
+// replaces it with the failure line.
+void TfExpo::WriteHtmlFile() {
+    try {
+        FHtmlFile.Create();
+        BuildHtml();
+        const std::size_t count = FHtmlLines->Count();
+        for (std::size_t i = 0; i < count; ++i)
+            FHtmlFile.WriteLine((*FHtmlLines)[i]);
+        status.SetSimpleText("Salvataggio html eseguito.");
+    } catch (...) {
+        svc_.Cursor.SetDefault();
+        CloseAfterFailure();
+        throw;
+    }
+    svc_.Cursor.SetDefault();
+    FHtmlFile.Close();
+}
+
+// The handle is released whatever happens; the failure the user reads is
+// the one that stopped the export, not a repeat of it from the close.
+void TfExpo::CloseAfterFailure() noexcept {
+    try {
+        FHtmlFile.Close();
+    } catch (...) {
+    }
+}
+
+void TfExpo::Copianegliappunti1Click(TObject* /*Sender*/) {
+    if (!cds.Active()) {
+        status.SetSimpleText("Nessun dato da copiare.");
+        return;
+    }
+    status.SetSimpleText("Copia negli appunti in corso...");
+    Guarded(kCopyFailure, [&] {
+        const HourGlass hourGlass(svc_.Cursor);
+        BuildHtml();
+        svc_.Clipboard.SetPlainText(hwnd_, FHtmlLines->Text());
+        status.SetSimpleText("Dati copiati negli appunti.");
+    });
+}
+
+} // namespace pagora

@@ -1,0 +1,74 @@
+// The import command: attach to the running spreadsheet application, read the
+// current region around A1 in one value array, let the application go, and
+// load the array into the table.
+#include "RegionLoader.h"
+#include "UnitExp.h"
+
+namespace pagora {
+
+namespace {
+constexpr char kImportFailure[] = "Importazione da Excel fallita. ";
+} // namespace
+
+void TfExpo::mnuImportadaExcelClick(TObject* /*Sender*/) {
+    status.SetSimpleText("Importazione da Excel in corso...");
+    const LCID lcid = GetUserDefaultLCID();
+    if (!Guarded(kImportFailure, [&] { xlApp.Connect(); }))
+        return;
+
+    // No catch here: a failure of the reading stage goes on to the default
+    // error box, and the table keeps the previous import's data.
+    const SheetRegion region = ReadRegion(lcid);
+
+    ResetTable();
+    svc_.Cursor.SetHourGlass();
+    Guarded(kImportFailure, [&] {
+        const LoadCleanup cleanup(*this);
+        LoadRegion(cds, region.Values.Get(), region.RowCount, region.ColumnCount, settings_,
+                   svc_.Clock);
+        status.SetSimpleText("Importazione da Excel eseguita.");
+    });
+}
+
+TfExpo::SheetRegion TfExpo::ReadRegion(LCID lcid) {
+    SheetRegion region;
+    try {
+        xlApp.SetPlainSetting(false);
+        xlApp.SetLocaleSetting(lcid, false);
+        region.RowCount = xlApp.RegionRowCount();
+        region.ColumnCount = xlApp.RegionColumnCount();
+        region.Values = xlApp.RegionValue();
+    } catch (...) {
+        // Both settings go back on even when switching them off failed; a
+        // failure while restoring takes the place of the one in flight.
+        RestoreApplication(lcid);
+        throw;
+    }
+    RestoreApplication(lcid);
+    return region;
+}
+
+// Each step runs only when the one before it succeeded: a failure leaves the
+// connection held, and the next import works through it.
+void TfExpo::RestoreApplication(LCID lcid) {
+    xlApp.SetLocaleSetting(lcid, true);
+    xlApp.SetPlainSetting(true);
+    xlApp.Disconnect();
+}
+
+void TfExpo::ResetTable() {
+    cds.CloseTable();
+    cds.ClearFieldDefs();
+    cds.SetProviderName("");
+    cds.SetFileName("");
+    cds.SuspendControls();
+    cds.SetReadOnly(false);
+}
+
+TfExpo::LoadCleanup::~LoadCleanup() {
+    form_.svc_.Cursor.SetDefault();
+    form_.cds.SetReadOnly(true);
+    form_.cds.ResumeControls();
+}
+
+} // namespace pagora

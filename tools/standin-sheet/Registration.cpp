@@ -1,0 +1,84 @@
+#include "Registration.h"
+
+#include "ComSupport.h"
+#include "Text.h"
+
+#include <stdexcept>
+#include <string>
+
+// oleaut32 exports it, but the toolchain's headers do not declare it.
+extern "C" HRESULT WINAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* path,
+                                                 OLECHAR* helpDir);
+
+namespace pagora::standin {
+namespace {
+
+constexpr wchar_t kClsidText[] = L"{00024500-0000-0000-C000-000000000046}";
+constexpr wchar_t kProgId[] = L"Excel.Application";
+
+class RegistryKey {
+public:
+    RegistryKey(HKEY parent, const std::wstring& path) {
+        const LONG status = RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                            &key_, nullptr);
+        if (status != ERROR_SUCCESS)
+            throw std::runtime_error("cannot create registry key " + WideToUtf8(path) + ", error " +
+                                     std::to_string(status));
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() { RegCloseKey(key_); }
+
+    void SetDefault(const std::wstring& value) {
+        const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+        RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       bytes);
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+std::wstring ExePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace
+
+void RegisterTypeLibrary() {
+    std::wstring exe = ExePath();
+    ComRef<ITypeLib> library;
+    ThrowIfFailed(LoadTypeLibEx(exe.c_str(), REGKIND_NONE, library.Out()),
+                  "loading the embedded type library");
+    // Without the rights to the machine-wide keys, the user's keys serve
+    // this user's processes just as well.
+    if (FAILED(RegisterTypeLib(library.Get(), exe.data(), nullptr)))
+        ThrowIfFailed(RegisterTypeLibForUser(library.Get(), exe.data(), nullptr),
+                      "registering the type library");
+}
+
+void RegisterProgId() {
+    RegistryKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsidText + L"\\ProgID")
+        .SetDefault(kProgId);
+    RegistryKey(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID").SetDefault(kClsidText);
+}
+
+void RemoveProgId() {
+    // Only the link from the class to its name: that is what ProgIDFromCLSID
+    // reads, and nothing else needs to go.
+    const std::wstring key = std::wstring(L"CLSID\\") + kClsidText + L"\\ProgID";
+    const LONG status = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        throw std::runtime_error("cannot remove the ProgID, error " + std::to_string(status));
+}
+
+} // namespace pagora::standin

@@ -1,4 +1,3 @@
-# TEAM NOTE (temporary, for engineers working in this tree now): the working rules are in /tmp/rules.md -- read them before writing code or committing.
 include(GoogleTest)
 
 # pagora_add_gtest(<target> <sources...>): a GoogleTest executable registered

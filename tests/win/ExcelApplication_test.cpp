@@ -123,7 +123,7 @@ TEST(OleText, SystemMessagesAndTheFallback) {
 }
 
 TEST(OleText, AnsiAndWideRoundTrip) {
-    const std::string text = "Qt\xE0 \xB0C \x80"; // à, °, € in code page 1252
+    const std::string text = "Qt\xE0 \xB0" "C \x80"; // à, °, € in code page 1252
     EXPECT_EQ(WideToAnsi(AnsiToWide(text).c_str(), AnsiToWide(text).size()), text);
     EXPECT_EQ(BstrToAnsi(nullptr), "");
     Bstr bstr = AnsiToBstr("");

@@ -48,12 +48,17 @@ TfExpo::SheetRegion TfExpo::ReadRegion(LCID lcid) {
     return region;
 }
 
-// Each step runs only when the one before it succeeded: a failure leaves the
-// connection held, and the next import works through it.
+// The second setting goes back on only when the first did. The connection is
+// let go whatever happens: an application that died in the middle of an
+// import would otherwise stay attached as a dead connection, and every later
+// import would fail on it until the program was restarted.
 void TfExpo::RestoreApplication(LCID lcid) {
+    const struct Release {
+        TExcelApplication& app;
+        ~Release() { app.Disconnect(); }
+    } release{xlApp};
     xlApp.SetLocaleSetting(lcid, true);
     xlApp.SetPlainSetting(true);
-    xlApp.Disconnect();
 }
 
 void TfExpo::ResetTable() {

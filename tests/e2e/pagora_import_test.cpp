@@ -101,6 +101,29 @@ TEST(Import, FailingReadShowsTheBoxAndKeepsThePreviousTable) {
     EXPECT_EQ(app.WaitStatus("Dati copiati negli appunti."), "Dati copiati negli appunti.");
 }
 
+TEST(Import, ApplicationKilledDuringTheReadIsReportedAndLetGo) {
+    auto app = Driver::Start("pagora.exe");
+    {
+        StandIn dying(kThreeByTwo, "--hang Value");
+        app.ClickMenu(kImport);
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const auto calls = dying.Log();
+                return !calls.empty() && calls.back().ends_with("hangs");
+            },
+            10s));
+        dying.Kill();
+        EXPECT_TRUE(app.FindMessageBox().has_value());
+        EXPECT_EQ(app.StatusText(), kBusy);
+        EXPECT_TRUE(app.CloseMessageBox());
+    }
+    // A new instance of the application is found afresh.
+    StandIn next(kThreeByTwo);
+    app.ClickMenu(kImport);
+    EXPECT_EQ(app.WaitStatus(kDone), kDone);
+    EXPECT_EQ(Cells(app), (std::vector<std::string>{"Mela", "3", "Pera", "12"}));
+}
+
 TEST(Import, LoaderFailuresEndInTheFailureLine) {
     const struct {
         std::string sheet, reported;

@@ -66,4 +66,10 @@ const Failure* FailurePlan::Check(std::string_view call) {
     return rule == rules_.end() ? nullptr : &rule->failure;
 }
 
+void FailurePlan::AddHang(std::wstring_view call) { hangs_.emplace_back(call.begin(), call.end()); }
+
+bool FailurePlan::Hangs(std::string_view call) const {
+    return std::find(hangs_.begin(), hangs_.end(), call) != hangs_.end();
+}
+
 } // namespace pagora::standin

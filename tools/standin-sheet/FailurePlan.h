@@ -24,6 +24,11 @@ public:
     // nullptr when it is to succeed.
     const Failure* Check(std::string_view call);
 
+    // A call of this name never answers: the stand-in stops in it, as an
+    // application that hangs or is killed in the middle of a call.
+    void AddHang(std::wstring_view call);
+    bool Hangs(std::string_view call) const;
+
 private:
     struct Rule {
         std::string call;
@@ -32,6 +37,7 @@ private:
     };
     std::vector<Rule> rules_;
     std::map<std::string, unsigned, std::less<>> received_;
+    std::vector<std::string> hangs_;
 };
 
 } // namespace pagora::standin

@@ -8,7 +8,7 @@ namespace pagora::standin {
 
 const char kUsage[] =
     "usage: standin-sheet --sheet FILE [--log FILE] [--fail NAME[@N][:HRESULT[:DESCRIPTION]]]...\n"
-    "                     [--no-progid]\n"
+    "                     [--hang NAME] [--no-progid]\n"
     "       standin-sheet --quit\n";
 
 Options ParseOptions(const std::vector<std::wstring>& arguments) {
@@ -26,6 +26,8 @@ Options ParseOptions(const std::vector<std::wstring>& arguments) {
             options.logPath = value();
         else if (name == L"--fail")
             options.failures.Add(value());
+        else if (name == L"--hang")
+            options.failures.AddHang(value());
         else if (name == L"--no-progid")
             options.registerProgId = false;
         else if (name == L"--quit")

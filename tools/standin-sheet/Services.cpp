@@ -20,6 +20,10 @@ const Failure* Services::Receive(std::string_view call, std::string_view argumen
     else if (!answer.empty())
         line.append(" ").append(answer);
     log_.Write(line);
+    if (failures_.Hangs(call)) {
+        log_.Write(line + " hangs");
+        Sleep(INFINITE);
+    }
     return failure;
 }
 

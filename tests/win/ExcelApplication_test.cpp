@@ -1,6 +1,7 @@
 #include "ExcelApplication.h"
 
 #include "Exceptions.h"
+#include "FakeDispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@ std::optional<OleFailure> FailureOf(const std::function<void()>& call) {
 
 // A range object that answers every property get as told and notes how it
 // was called.
-class FakeRange : public IDispatch {
+class FakeRange : public FakeDispatch {
 public:
     HRESULT answer = S_OK;
     std::function<void(EXCEPINFO&)> fillException;
@@ -42,17 +43,6 @@ public:
     std::vector<VARIANT> args;
     UINT namedArgs = 0;
 
-    HRESULT __stdcall QueryInterface(REFIID, void** out) override {
-        *out = this;
-        return S_OK;
-    }
-    ULONG __stdcall AddRef() override { return 2; }
-    ULONG __stdcall Release() override { return 1; }
-    HRESULT __stdcall GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT __stdcall GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT __stdcall GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
     HRESULT __stdcall Invoke(DISPID dispId, REFIID, LCID locale, WORD how, DISPPARAMS* params,
                              VARIANT* result, EXCEPINFO* exception, UINT*) override {
         id = dispId;

@@ -1,6 +1,7 @@
 #include "Stdpas.h"
 
 #include "Exceptions.h"
+#include "FakeDispatch.h"
 #include "SafeArrayFixture.h"
 
 #include <gtest/gtest.h>
@@ -13,24 +14,7 @@ using namespace pagora::test;
 namespace {
 
 // An object to put into Dispatch and Unknown values; reference counting only.
-class Dummy : public IDispatch {
-public:
-    HRESULT __stdcall QueryInterface(REFIID, void** out) override {
-        *out = this;
-        return S_OK;
-    }
-    ULONG __stdcall AddRef() override { return 2; }
-    ULONG __stdcall Release() override { return 1; }
-    HRESULT __stdcall GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT __stdcall GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT __stdcall GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT __stdcall Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                             UINT*) override {
-        return DISP_E_MEMBERNOTFOUND;
-    }
-};
+class Dummy : public FakeDispatch {};
 
 VARIANT ObjectValue(VARTYPE kind, IDispatch* object) {
     VARIANT v;

@@ -183,10 +183,10 @@ struct TClientDataSet::Store {
             break;
         }
         case TFieldType::ftFloat:
-            out.append(FloatToText(SlotDouble(slot), fs));
+            AppendFloatText(out, SlotDouble(slot), fs);
             break;
         case TFieldType::ftDateTime:
-            out.append(DateTimeToText(SlotDouble(slot), fs));
+            AppendDateTimeText(out, SlotDouble(slot), fs);
             break;
         default:
             break;

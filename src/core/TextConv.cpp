@@ -1,10 +1,14 @@
 #include "TextConv.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace pagora {
 
@@ -182,76 +186,230 @@ namespace {
 // Digits of the value rounded to 15 significant digits, without trailing
 // zeros, and the decimal exponent e of 0.d1d2... times ten to the e.
 struct Decimal15 {
-    std::string digits;
+    char digits[15];
+    int count = 0;
     int exponent = 0;
 };
 
-Decimal15 RoundTo15(double magnitude) {
+// "00" to "99", so that digits are written two at a time.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233"
+    "34353637383940414243444546474849505152535455565758596061626364656667"
+    "6869707172737475767778798081828384858687888990919293949596979899";
+
+void WriteDigitPairs(char* at, std::uint32_t value, int pairs) {
+    for (int i = pairs - 1; i >= 0; --i, value /= 100)
+        std::memcpy(at + 2 * i, kDigitPairs + 2 * (value % 100), 2);
+}
+
+void DropTrailingZeros(Decimal15& d) {
+    while (d.count > 1 && d.digits[d.count - 1] == '0')
+        --d.count;
+}
+
+// The general way, for the magnitudes the exact way below does not reach:
+// the library rounds correctly (half to even on an exact tie).
+void RoundTo15Slowly(double magnitude, Decimal15& d) {
     char buf[40];
     auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
-    std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf)); // d.ddde+XX
-    std::size_t ePos = text.find('e');
-    Decimal15 d;
-    d.digits.push_back(text[0]);
-    if (ePos > 2)
-        d.digits.append(text.substr(2, ePos - 2));
-    while (d.digits.size() > 1 && d.digits.back() == '0')
-        d.digits.pop_back();
+    const std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf)); // d.ddde+XX
+    const std::size_t ePos = text.find('e');
+    d.digits[0] = text[0];
+    d.count = 1;
+    for (std::size_t i = 2; i < ePos && d.count < 15; ++i)
+        d.digits[d.count++] = text[i];
+    DropTrailingZeros(d);
     std::string_view expText = text.substr(ePos + 1);
     if (!expText.empty() && expText[0] == '+')
         expText.remove_prefix(1);
     int exp = 0;
     std::from_chars(expText.data(), expText.data() + expText.size(), exp);
     d.exponent = exp + 1;
-    return d;
 }
 
-void AppendFixed(std::string& out, const Decimal15& d, char separator) {
-    const int n = static_cast<int>(d.digits.size());
+// 128-bit unsigned arithmetic from 32-bit pieces: the i686 build has no
+// wider integer type, and only a product, shifts and bit tests are needed.
+struct U128 {
+    std::uint64_t hi, lo;
+};
+
+U128 Multiply(std::uint64_t a, std::uint64_t b) {
+    const auto a0 = static_cast<std::uint32_t>(a), a1 = static_cast<std::uint32_t>(a >> 32);
+    const auto b0 = static_cast<std::uint32_t>(b), b1 = static_cast<std::uint32_t>(b >> 32);
+    const std::uint64_t p00 = std::uint64_t{a0} * b0, p01 = std::uint64_t{a0} * b1;
+    const std::uint64_t p10 = std::uint64_t{a1} * b0, p11 = std::uint64_t{a1} * b1;
+    const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+    return {p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32), (middle << 32) | (p00 & 0xFFFFFFFFu)};
+}
+
+bool BitAt(const U128& p, int i) {
+    return ((i < 64 ? p.lo >> i : p.hi >> (i - 64)) & 1) != 0;
+}
+
+bool AnyBitBelow(const U128& p, int i) {
+    if (i <= 0)
+        return false;
+    if (i < 64)
+        return (p.lo & ((std::uint64_t{1} << i) - 1)) != 0;
+    return p.lo != 0 || (i > 64 && (p.hi & ((std::uint64_t{1} << (i - 64)) - 1)) != 0);
+}
+
+// p shifted right by 1 to 127 places, when the result fits 64 bits.
+bool ShiftRight(const U128& p, int r, std::uint64_t& result) {
+    if (r >= 64) {
+        result = p.hi >> (r - 64);
+        return true;
+    }
+    if ((p.hi >> r) != 0)
+        return false;
+    result = (p.hi << (64 - r)) | (p.lo >> r);
+    return true;
+}
+
+constexpr std::array<std::uint64_t, 28> kPowersOf5 = [] {
+    std::array<std::uint64_t, 28> powers{};
+    std::uint64_t p = 1;
+    for (auto& power : powers) {
+        power = p;
+        p *= 5;
+    }
+    return powers;
+}();
+
+constexpr std::uint64_t k1E14 = 100000000000000u, k1E15 = 1000000000000000u;
+
+// The 15 digits of a value from 1E14 to below 1E15, in two 32-bit halves.
+void WriteFifteenDigits(std::uint64_t value, char* digits) {
+    const auto high = static_cast<std::uint32_t>(value / 100000000u);
+    const auto low = static_cast<std::uint32_t>(value - std::uint64_t{high} * 100000000u);
+    digits[0] = static_cast<char>('0' + high / 1000000);
+    WriteDigitPairs(digits + 1, high % 1000000, 3);
+    WriteDigitPairs(digits + 7, low, 4);
+}
+
+// m times 2^e2 times 10^k, exactly, as the integer below it and whether
+// rounding to the nearest integer (half to even) goes up. 5^k has at most
+// 63 bits for k up to 27, so the product is exact and nothing is guessed.
+bool ScaleExactly(std::uint64_t m, int e2, int k, std::uint64_t& whole, bool& up) {
+    const U128 p = Multiply(m, kPowersOf5[static_cast<std::size_t>(k)]);
+    const int shift = e2 + k;
+    if (shift >= 0) {
+        if (p.hi != 0 || shift > 63 || (p.lo >> (63 - shift)) != 0)
+            return false;
+        whole = p.lo << shift;
+        up = false;
+        return true;
+    }
+    const int r = -shift;
+    if (r >= 128 || !ShiftRight(p, r, whole))
+        return false;
+    up = BitAt(p, r - 1) && (AnyBitBelow(p, r - 1) || (whole & 1) != 0);
+    return true;
+}
+
+// The exact way for magnitudes from about 1E-13 up to 1E15, where the value
+// times a power of ten up to 10^27 brings its 15 digits before the point:
+// no library call and no loss of precision on the way.
+bool RoundTo15Exactly(double magnitude, Decimal15& d) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52);
+    if (biased == 0 || biased == 0x7FF)
+        return false; // subnormal (or not finite)
+    const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int e2 = biased - 1075;
+    // floor(log10(2) * binary exponent): the decimal exponent or one below.
+    int e10 = ((biased - 1023) * 78913) >> 18;
+    std::uint64_t whole = 0;
+    bool up = false;
+    for (int attempt = 0;; ++attempt) {
+        const int k = 14 - e10;
+        if (attempt == 3 || k < 0 || k >= static_cast<int>(kPowersOf5.size()) ||
+            !ScaleExactly(m, e2, k, whole, up))
+            return false;
+        if (whole < k1E14)
+            --e10;
+        else if (whole >= k1E15)
+            ++e10;
+        else
+            break;
+    }
+    whole += up ? 1 : 0;
+    if (whole == k1E15) { // 999999999999999.5 and the like
+        whole = k1E14;
+        ++e10;
+    }
+    WriteFifteenDigits(whole, d.digits);
+    d.count = 15;
+    DropTrailingZeros(d);
+    d.exponent = e10 + 1;
+    return true;
+}
+
+void RoundTo15(double magnitude, Decimal15& d) {
+    if (!RoundTo15Exactly(magnitude, d))
+        RoundTo15Slowly(magnitude, d);
+}
+
+// Writes the laid-out text into `at`, which has room for any of them (a
+// sign, "0.000" and 15 digits at most), and returns the end.
+char* WriteFixed(char* at, const Decimal15& d, char separator) {
+    const int n = d.count;
     if (d.exponent <= 0) {
-        out.append("0").push_back(separator);
-        out.append(static_cast<std::size_t>(-d.exponent), '0');
-        out.append(d.digits);
-        return;
+        *at++ = '0';
+        *at++ = separator;
+        at = std::fill_n(at, -d.exponent, '0');
+        return std::copy_n(d.digits, n, at);
     }
-    if (n <= d.exponent) {
-        out.append(d.digits);
-        out.append(static_cast<std::size_t>(d.exponent - n), '0');
-        return;
-    }
-    out.append(d.digits, 0, static_cast<std::size_t>(d.exponent));
-    out.push_back(separator);
-    out.append(d.digits, static_cast<std::size_t>(d.exponent));
+    if (n <= d.exponent)
+        return std::fill_n(std::copy_n(d.digits, n, at), d.exponent - n, '0');
+    at = std::copy_n(d.digits, d.exponent, at);
+    *at++ = separator;
+    return std::copy(d.digits + d.exponent, d.digits + n, at);
 }
 
-void AppendScientific(std::string& out, const Decimal15& d, char separator) {
-    out.push_back(d.digits[0]);
-    if (d.digits.size() > 1) {
-        out.push_back(separator);
-        out.append(d.digits, 1);
+char* WriteScientific(char* at, const Decimal15& d, char separator) {
+    *at++ = d.digits[0];
+    if (d.count > 1) {
+        *at++ = separator;
+        at = std::copy(d.digits + 1, d.digits + d.count, at);
     }
-    out.push_back('E');
-    out.append(std::to_string(d.exponent - 1));
+    *at++ = 'E';
+    return std::to_chars(at, at + 8, d.exponent - 1).ptr;
 }
 
 } // namespace
 
-std::string FloatToText(double value, const FormatSettings& settings) {
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value < 0 ? "-INF" : "INF";
-    if (value == 0.0)
-        return "0";
-    std::string out;
+void AppendFloatText(std::string& out, double value, const FormatSettings& settings) {
+    if (std::isnan(value)) {
+        out.append("NAN");
+        return;
+    }
+    if (std::isinf(value)) {
+        out.append(value < 0 ? "-INF" : "INF");
+        return;
+    }
+    if (value == 0.0) {
+        out.push_back('0');
+        return;
+    }
+    char buf[32];
+    char* at = buf;
     if (value < 0)
-        out.push_back('-');
-    Decimal15 d = RoundTo15(std::fabs(value));
+        *at++ = '-';
+    Decimal15 d;
+    RoundTo15(std::fabs(value), d);
     const char separator = WrittenDecimalSeparator(settings);
     if (d.exponent >= -3 && d.exponent <= 15)
-        AppendFixed(out, d, separator);
+        at = WriteFixed(at, d, separator);
     else
-        AppendScientific(out, d, separator);
+        at = WriteScientific(at, d, separator);
+    out.append(buf, at);
+}
+
+std::string FloatToText(double value, const FormatSettings& settings) {
+    std::string out;
+    AppendFloatText(out, value, settings);
     return out;
 }
 
@@ -504,21 +662,93 @@ bool Decode(double value, DateTimeParts& p) {
     p.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
     p.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
     p.weekday = static_cast<int>(chr::weekday{date}.c_encoding());
-    p.ms = static_cast<int>(ms % 1000);
-    p.second = static_cast<int>(ms / 1000 % 60);
-    p.minute = static_cast<int>(ms / 60000 % 60);
-    p.hour = static_cast<int>(ms / 3600000);
+    // Below a day's milliseconds, so 32 bits do (64-bit division is a
+    // library call on i686).
+    const auto msOfDay = static_cast<std::int32_t>(ms);
+    p.ms = msOfDay % 1000;
+    p.second = msOfDay / 1000 % 60;
+    p.minute = msOfDay / 60000 % 60;
+    p.hour = msOfDay / 3600000;
     return true;
 }
 
-void AppendNumber(std::string& out, int value, int minDigits) {
-    char buf[16];
-    auto res = std::to_chars(buf, buf + sizeof buf, value);
-    int len = static_cast<int>(res.ptr - buf);
-    if (len < minDigits)
-        out.append(static_cast<std::size_t>(minDigits - len), '0');
-    out.append(buf, res.ptr);
-}
+// A small buffer in front of the caller's string: a date is written in many
+// small pieces, and one append per piece would cost more than the digits.
+// Flush() hands the text over; pieces longer than the buffer go straight on.
+class TextSink {
+public:
+    explicit TextSink(std::string& out) : out_(out) {}
+    TextSink(const TextSink&) = delete;
+    TextSink& operator=(const TextSink&) = delete;
+
+    void Put(char c) {
+        Reserve(1);
+        buf_[used_++] = c;
+    }
+    // Byte by byte: the pieces are mostly one or two characters long.
+    void Put(std::string_view text) {
+        if (text.size() > kSize) {
+            Flush();
+            out_.append(text);
+            return;
+        }
+        Reserve(text.size());
+        for (char c : text)
+            buf_[used_++] = c;
+    }
+    // Zeros in front up to minDigits (a minus sign counts as a digit).
+    void Number(int value, int minDigits) {
+        if (value < 0 || value > 9999) {
+            char digits[16];
+            const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+            for (auto length = end - digits; length < minDigits; ++length)
+                Put('0');
+            Put(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+            return;
+        }
+        int n = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+        n = std::max(n, minDigits);
+        Reserve(static_cast<std::size_t>(n));
+        for (int i = n - 1; i >= 0; --i, value /= 10)
+            buf_[used_ + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+        used_ += static_cast<std::size_t>(n);
+    }
+    void Flush() {
+        out_.append(buf_, used_);
+        used_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kSize = 64;
+    void Reserve(std::size_t size) {
+        if (size > kSize - used_)
+            Flush();
+    }
+
+    std::string& out_;
+    char buf_[kSize];
+    std::size_t used_ = 0;
+};
+
+// A pattern taken apart into the steps that write it, so that a column of
+// dates reads its pattern once rather than at every cell.
+struct DateStep {
+    enum class Kind : std::uint8_t { Text, DateSeparator, TimeSeparator, Number, Name, Marker };
+    enum Part : std::uint8_t { Day, Month, ShortYear, Year, Hour, Minute, Second, Millisecond };
+    enum NameList : std::uint8_t { ShortDay, LongDay, ShortMonth, LongMonth, LocaleMarker };
+    Kind kind;
+    std::uint8_t what;      // Number: the Part; Name: the NameList
+    std::uint8_t digits;    // Number: the fewest digits written
+    std::uint32_t at = 0;   // Text and Marker: where the text starts in the pattern
+    std::uint32_t size = 0; // Text and Marker: its length
+    std::uint32_t pmAt = 0; // Marker: where the afternoon's text starts
+};
+
+struct CompiledPattern {
+    std::string source;
+    std::vector<DateStep> steps;
+    bool twelveHour = false;
+};
 
 std::size_t RunLength(std::string_view pattern, std::size_t i) {
     std::size_t j = i;
@@ -549,127 +779,192 @@ bool HasMarker(std::string_view pattern) {
     return false;
 }
 
-class DateWriter {
+class PatternCompiler {
 public:
-    DateWriter(std::string_view pattern, const DateTimeParts& p, const FormatSettings& fs)
-        : pattern_(pattern), p_(p), fs_(fs), twelveHour_(HasMarker(pattern)) {}
+    explicit PatternCompiler(std::string_view pattern) { compiled_.source = pattern; }
 
-    std::string Write() {
+    CompiledPattern Compile() && {
+        const std::string_view pattern = compiled_.source;
+        compiled_.twelveHour = HasMarker(pattern);
         std::size_t i = 0;
-        while (i < pattern_.size())
-            i = Token(i);
-        return std::move(out_);
+        while (i < pattern.size())
+            i = Token(pattern, i);
+        return std::move(compiled_);
     }
 
 private:
-    std::size_t Token(std::size_t i) {
-        const char c = pattern_[i];
+    std::size_t Token(std::string_view pattern, std::size_t i) {
+        const char c = pattern[i];
         if (c == '"' || c == '\'') {
-            std::size_t close = pattern_.find(c, i + 1);
+            std::size_t close = pattern.find(c, i + 1);
             if (close == std::string_view::npos)
-                close = pattern_.size();
-            out_.append(pattern_.substr(i + 1, close - i - 1));
+                close = pattern.size();
+            Text(i + 1, close - i - 1);
             return close + 1;
         }
         if (c == '/' || c == ':') {
-            char sep = c == '/' ? fs_.DateSeparator : fs_.TimeSeparator;
-            if (sep != '\0')
-                out_.push_back(sep);
+            Add({c == '/' ? DateStep::Kind::DateSeparator : DateStep::Kind::TimeSeparator, 0, 0});
             return i + 1;
         }
         if (Lower(c) == 'a')
-            return Marker(i);
-        const std::size_t n = RunLength(pattern_, i);
+            return Marker(pattern, i);
+        const std::size_t n = RunLength(pattern, i);
         const char letter = Lower(c);
         if (!Field(letter, n))
-            out_.append(pattern_.substr(i, n));
+            Text(i, n);
         if (letter >= 'a' && letter <= 'z')
             last_ = letter;
         return i + n;
     }
 
     bool Field(char letter, std::size_t n) {
+        const std::uint8_t upToTwo = n >= 2 ? 2 : 1;
         switch (letter) {
         case 'd':
-            Day(n);
-            return true;
+            return n <= 2 ? Number(DateStep::Day, static_cast<std::uint8_t>(n))
+                          : Name(n == 3 ? DateStep::ShortDay : DateStep::LongDay);
         case 'm':
             if (last_ == 'h')
-                AppendNumber(out_, p_.minute, n >= 2 ? 2 : 1);
-            else
-                Month(n);
-            return true;
+                return Number(DateStep::Minute, upToTwo);
+            return n <= 2 ? Number(DateStep::Month, static_cast<std::uint8_t>(n))
+                          : Name(n == 3 ? DateStep::ShortMonth : DateStep::LongMonth);
         case 'y':
-            if (n <= 2)
-                AppendNumber(out_, p_.year % 100, 2);
-            else
-                AppendNumber(out_, p_.year, 4);
-            return true;
+            return n <= 2 ? Number(DateStep::ShortYear, 2) : Number(DateStep::Year, 4);
         case 'h':
-            AppendNumber(out_, Hour(), n >= 2 ? 2 : 1);
-            return true;
+            return Number(DateStep::Hour, upToTwo);
         case 'n':
-            AppendNumber(out_, p_.minute, n >= 2 ? 2 : 1);
-            return true;
+            return Number(DateStep::Minute, upToTwo);
         case 's':
-            AppendNumber(out_, p_.second, n >= 2 ? 2 : 1);
-            return true;
+            return Number(DateStep::Second, upToTwo);
         case 'z':
-            AppendNumber(out_, p_.ms, n >= 3 ? 3 : 1);
-            return true;
+            return Number(DateStep::Millisecond, n >= 3 ? 3 : 1);
         default:
             return false;
         }
     }
 
-    void Day(std::size_t n) {
-        if (n <= 2)
-            AppendNumber(out_, p_.day, static_cast<int>(n));
-        else
-            out_.append(n == 3 ? fs_.ShortDayNames[p_.weekday] : fs_.LongDayNames[p_.weekday]);
-    }
-
-    void Month(std::size_t n) {
-        if (n <= 2)
-            AppendNumber(out_, p_.month, static_cast<int>(n));
-        else
-            out_.append(n == 3 ? fs_.ShortMonthNames[p_.month - 1]
-                               : fs_.LongMonthNames[p_.month - 1]);
-    }
-
-    int Hour() const {
-        if (!twelveHour_)
-            return p_.hour;
-        return p_.hour % 12 == 0 ? 12 : p_.hour % 12;
-    }
-
     // am/pm and a/p keep the case in which the pattern writes them; ampm
     // writes the locale's own texts.
-    std::size_t Marker(std::size_t i) {
-        const bool pm = p_.hour >= 12;
+    std::size_t Marker(std::string_view pattern, std::size_t i) {
         last_ = 'a';
-        if (StartsWithNoCase(pattern_, i, "am/pm")) {
-            out_.append(pattern_.substr(pm ? i + 3 : i, 2));
+        if (StartsWithNoCase(pattern, i, "am/pm")) {
+            Add({DateStep::Kind::Marker, 0, 0, Offset(i), 2, Offset(i + 3)});
             return i + 5;
         }
-        if (StartsWithNoCase(pattern_, i, "a/p")) {
-            out_.push_back(pattern_[pm ? i + 2 : i]);
+        if (StartsWithNoCase(pattern, i, "a/p")) {
+            Add({DateStep::Kind::Marker, 0, 0, Offset(i), 1, Offset(i + 2)});
             return i + 3;
         }
-        if (StartsWithNoCase(pattern_, i, "ampm")) {
-            out_.append(pm ? fs_.TimePMString : fs_.TimeAMString);
+        if (StartsWithNoCase(pattern, i, "ampm")) {
+            Name(DateStep::LocaleMarker);
             return i + 4;
         }
-        out_.push_back(pattern_[i]);
+        Text(i, 1);
         return i + 1;
     }
 
-    std::string_view pattern_;
-    const DateTimeParts& p_;
-    const FormatSettings& fs_;
-    bool twelveHour_;
+    bool Number(DateStep::Part part, std::uint8_t digits) {
+        Add({DateStep::Kind::Number, part, digits});
+        return true;
+    }
+    bool Name(DateStep::NameList list) {
+        Add({DateStep::Kind::Name, list, 0});
+        return true;
+    }
+    void Text(std::size_t at, std::size_t size) {
+        if (size > 0)
+            Add({DateStep::Kind::Text, 0, 0, Offset(at), Offset(size)});
+    }
+    void Add(const DateStep& step) { compiled_.steps.push_back(step); }
+    static std::uint32_t Offset(std::size_t i) { return static_cast<std::uint32_t>(i); }
+
+    CompiledPattern compiled_;
     char last_ = 0; // the previous letter: m after h means minutes
-    std::string out_;
+};
+
+int PartValue(const DateTimeParts& p, std::uint8_t part, bool twelveHour) {
+    switch (part) {
+    case DateStep::Day:
+        return p.day;
+    case DateStep::Month:
+        return p.month;
+    case DateStep::ShortYear:
+        return p.year % 100;
+    case DateStep::Year:
+        return p.year;
+    case DateStep::Hour:
+        return !twelveHour ? p.hour : p.hour % 12 == 0 ? 12 : p.hour % 12;
+    case DateStep::Minute:
+        return p.minute;
+    case DateStep::Second:
+        return p.second;
+    default:
+        return p.ms;
+    }
+}
+
+const std::string& NameOf(const DateTimeParts& p, std::uint8_t list, const FormatSettings& fs) {
+    switch (list) {
+    case DateStep::ShortDay:
+        return fs.ShortDayNames[static_cast<std::size_t>(p.weekday)];
+    case DateStep::LongDay:
+        return fs.LongDayNames[static_cast<std::size_t>(p.weekday)];
+    case DateStep::ShortMonth:
+        return fs.ShortMonthNames[static_cast<std::size_t>(p.month - 1)];
+    case DateStep::LongMonth:
+        return fs.LongMonthNames[static_cast<std::size_t>(p.month - 1)];
+    default:
+        return p.hour >= 12 ? fs.TimePMString : fs.TimeAMString;
+    }
+}
+
+void PutSeparator(TextSink& sink, char separator) {
+    if (separator != '\0')
+        sink.Put(separator);
+}
+
+void Write(const CompiledPattern& pattern, const DateTimeParts& p, const FormatSettings& fs,
+           TextSink& sink) {
+    const std::string_view source = pattern.source;
+    for (const DateStep& step : pattern.steps) {
+        switch (step.kind) {
+        case DateStep::Kind::Text:
+            sink.Put(source.substr(step.at, step.size));
+            break;
+        case DateStep::Kind::DateSeparator:
+            PutSeparator(sink, fs.DateSeparator);
+            break;
+        case DateStep::Kind::TimeSeparator:
+            PutSeparator(sink, fs.TimeSeparator);
+            break;
+        case DateStep::Kind::Number:
+            sink.Number(PartValue(p, step.what, pattern.twelveHour), step.digits);
+            break;
+        case DateStep::Kind::Name:
+            sink.Put(NameOf(p, step.what, fs));
+            break;
+        case DateStep::Kind::Marker:
+            sink.Put(source.substr(p.hour >= 12 ? step.pmAt : step.at, step.size));
+            break;
+        }
+    }
+}
+
+// The last pattern taken apart, kept while the settings name the same one.
+// One per thread, as the settings may be read from more than one.
+class PatternCache {
+public:
+    const CompiledPattern& Get(std::string_view pattern) {
+        if (!filled_ || pattern != compiled_.source) {
+            compiled_ = PatternCompiler(pattern).Compile();
+            filled_ = true;
+        }
+        return compiled_;
+    }
+
+private:
+    CompiledPattern compiled_;
+    bool filled_ = false;
 };
 
 } // namespace
@@ -678,19 +973,31 @@ std::string FormatDateTime(std::string_view pattern, double value, const FormatS
     DateTimeParts p;
     if (!Decode(value, p))
         return {};
-    return DateWriter(pattern, p, settings).Write();
+    std::string out;
+    TextSink sink(out);
+    Write(PatternCompiler(pattern).Compile(), p, settings, sink);
+    sink.Flush();
+    return out;
+}
+
+void AppendDateTimeText(std::string& out, double value, const FormatSettings& settings) {
+    DateTimeParts p;
+    if (!Decode(value, p))
+        return;
+    thread_local PatternCache dates, times;
+    TextSink sink(out);
+    Write(dates.Get(settings.ShortDateFormat), p, settings, sink);
+    // Milliseconds alone do not make a time worth showing.
+    if (p.hour != 0 || p.minute != 0 || p.second != 0) {
+        sink.Put(' ');
+        Write(times.Get(settings.LongTimeFormat), p, settings, sink);
+    }
+    sink.Flush();
 }
 
 std::string DateTimeToText(double value, const FormatSettings& settings) {
-    DateTimeParts p;
-    if (!Decode(value, p))
-        return {};
-    std::string out = DateWriter(settings.ShortDateFormat, p, settings).Write();
-    // Milliseconds alone do not make a time worth showing.
-    if (p.hour != 0 || p.minute != 0 || p.second != 0) {
-        out.push_back(' ');
-        out.append(DateWriter(settings.LongTimeFormat, p, settings).Write());
-    }
+    std::string out;
+    AppendDateTimeText(out, value, settings);
     return out;
 }
 

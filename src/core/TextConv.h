@@ -40,10 +40,17 @@ std::string IntToText(std::int32_t value);
 // General format with 15 significant digits: fixed notation from 0.0001 up
 // to below 1E15 in magnitude, scientific (1E20, 1.5E-5) otherwise.
 std::string FloatToText(double value, const FormatSettings& settings);
+// The same text appended to out, without allocating when out has room: the
+// fragment writes hundreds of thousands of them into one line buffer.
+void AppendFloatText(std::string& out, double value, const FormatSettings& settings);
 
 // The short date, then a blank and the long time when the time of day has
-// hours, minutes or seconds.
+// hours, minutes or seconds. Nothing for a value beyond the years 1..9999
+// by more than a few thousand years, or not finite.
 std::string DateTimeToText(double value, const FormatSettings& settings);
+// The same text appended to out; the two patterns are taken apart once and
+// kept for as long as the settings keep them.
+void AppendDateTimeText(std::string& out, double value, const FormatSettings& settings);
 
 // Writes a date-time value by a pattern of d, m, y, h, n, s, z letters,
 // am/pm, a/p and ampm markers, / and : separators and quoted text.

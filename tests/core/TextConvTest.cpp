@@ -5,7 +5,12 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
+#include <random>
+#include <vector>
 
 namespace pagora::test {
 namespace {
@@ -356,6 +361,173 @@ TEST(DateTimeToText, DateThenTimeWhenThereIsOne) {
     EXPECT_EQ(DateTimeToText(kDec31 + kHour / 60, us), "12/31/2026 12:01:00 AM");
     us.LongTimeFormat = MakeLongTimeFormat(true, true, true);
     EXPECT_EQ(DateTimeToText(kDec31 + 18 * kHour, us), "12/31/2026 PM 06:00:00");
+}
+
+// Every text appended after what the buffer held, and the same as the
+// string form: the fragment relies on the one, other callers on the other.
+void ExpectFloatTexts(const std::vector<FloatTextCase>& cases, const FormatSettings& fs) {
+    for (const FloatTextCase& c : cases) {
+        std::string line = "<td>";
+        AppendFloatText(line, c.value, fs);
+        EXPECT_EQ(line, "<td>" + c.text) << c.text;
+        EXPECT_EQ(FloatToText(c.value, fs), c.text);
+    }
+}
+
+TEST(AppendFloatText, EdgesOfRoundingAndNotation) {
+    ExpectFloatTexts(
+        {
+            {0.0, "0"},
+            {-0.0, "0"},
+            {1e15, "1E15"},
+            {-1e15, "-1E15"},
+            {999999999999999.0, "999999999999999"},
+            {999999999999999.5, "1E15"},
+            {999999999999999.4, "999999999999999"},
+            {1e-4, "0.0001"},
+            {0.00009999999999999999, "0.0001"},
+            {0.000099999999999999, "9.9999999999999E-5"},
+            {9.99999999999999e-5, "9.99999999999999E-5"},
+            {DBL_MAX, "1.79769313486232E308"},
+            {-DBL_MAX, "-1.79769313486232E308"},
+            {DBL_MIN, "2.2250738585072E-308"},
+            {DBL_TRUE_MIN, "4.94065645841247E-324"},
+            {2.2250738585072009e-308, "2.2250738585072E-308"},
+            {123456789.0, "123456789"},
+            {-2147483648.0, "-2147483648"},
+            {9007199254740993.0, "9.00719925474099E15"},
+            {100000000000000.5, "100000000000000"},
+            {100000000000001.5, "100000000000002"},
+            {0.5, "0.5"},
+            {1234567890123455.0, "1.23456789012346E15"},
+            {1234567890123465.0, "1.23456789012346E15"},
+            {0.1 + 0.2, "0.3"},
+            {1.0 / 3.0, "0.333333333333333"},
+            {2.0 / 3.0, "0.666666666666667"},
+            {-1.0 / 7.0, "-0.142857142857143"},
+            {1e-13, "1E-13"},
+            {1.5e-14, "1.5E-14"},
+            {12.840000000000002, "12.84"},
+            {3.0000000000000004, "3"},
+            {1e21, "1E21"},
+            {1.0000000000000002e-5, "1E-5"},
+            {0.001, "0.001"},
+            {-0.0015, "-0.0015"},
+            {99999.99999999999, "100000"},
+            {5e-324, "4.94065645841247E-324"},
+            {std::nan(""), "NAN"},
+            {-HUGE_VAL, "-INF"},
+            {HUGE_VAL, "INF"},
+        },
+        FormatSettings{});
+}
+
+// The 15 digits against the C library's own correct rounding ("%.14e"):
+// two texts of 15 significant digits read back to the same double exactly
+// when they name the same number, whatever notation each uses.
+TEST(AppendFloatText, AgreesWithTheLibraryOverRandomValues) {
+    FormatSettings fs;
+    std::mt19937_64 random(20260315);
+    auto check = [&](double x) {
+        char expected[40];
+        std::snprintf(expected, sizeof expected, "%.14e", x);
+        std::string text;
+        AppendFloatText(text, x, fs);
+        double back = 0;
+        ASSERT_TRUE(TryTextToFloat(text, fs, back)) << text;
+        ASSERT_EQ(back, std::strtod(expected, nullptr)) << text << " for " << expected;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        double x;
+        const std::uint64_t bits = random();
+        std::memcpy(&x, &bits, sizeof x);
+        if (std::isnormal(x))
+            check(x);
+        // Decimals as a sheet holds them, with the binary error of their
+        // last digit, in every decade the fixed notation covers and beyond.
+        const auto digits = static_cast<double>(random() % 100000000000000000u);
+        check(digits * std::pow(10.0, static_cast<int>(random() % 40) - 37));
+        // Exact ties at the sixteenth digit round to even.
+        const std::uint64_t tie = 1000000000000000u + random() % 8000000000000000u / 10 * 10 + 5;
+        check(static_cast<double>(tie));
+        check(static_cast<double>(tie / 10) + 0.5);
+    }
+}
+
+void ExpectDateTexts(const std::vector<DateTextCase>& cases, const FormatSettings& fs) {
+    for (const DateTextCase& c : cases) {
+        std::string line = "<td>";
+        AppendDateTimeText(line, c.value, fs);
+        EXPECT_EQ(line, "<td>" + c.text) << c.value;
+        EXPECT_EQ(DateTimeToText(c.value, fs), c.text);
+    }
+}
+
+TEST(AppendDateTimeText, AroundDayZeroMidnightAndMilliseconds) {
+    ExpectDateTexts(
+        {
+            {0.0, "30/12/1899"},
+            {-1.0, "29/12/1899"},
+            {-1.5, "29/12/1899 12:00:00"},
+            {-0.25, "30/12/1899 06:00:00"},
+            {-693593.0, "01/01/0001"},
+            {2958465.0, "31/12/9999"},
+            {46387.0, "31/12/2026"},
+            {46387.5, "31/12/2026 12:00:00"},
+            {46387.0 + 1.5 / 86400000, "31/12/2026"},
+            {46387.0 + 999.0 / 86400000, "31/12/2026"},
+            {46387.0 + 1001.0 / 86400000, "31/12/2026 00:00:01"},
+            {-1.0 - 1.0 / 86400, "29/12/1899 00:00:01"},
+            {46387.0 + 86399.9996 / 86400, "01/01/2027"},
+            {-3000000.0, "10/04/-6314"},
+            {3000000.0, "19/09/10113"},
+            {3000000.5, ""},
+            {1e300, ""},
+            {-0.0, "30/12/1899"},
+        },
+        DmySettings());
+    FormatSettings names;
+    names.ShortDateFormat = "ddd d mmm yy";
+    names.LongTimeFormat = "h:nn:ss.zzz a/p 'h'";
+    ExpectDateTexts(
+        {
+            {0.0, "Sat 30 Dec 99"},
+            {-1.0, "Fri 29 Dec 99"},
+            {-1.5, "Fri 29 Dec 99 12:00:00.000 p h"},
+            {-0.25, "Sat 30 Dec 99 6:00:00.000 a h"},
+            {-693593.0, "Mon 1 Jan 01"},
+            {2958465.0, "Fri 31 Dec 99"},
+            {46387.0, "Thu 31 Dec 26"},
+            {46387.5, "Thu 31 Dec 26 12:00:00.000 p h"},
+            {46387.0 + 1.5 / 86400000, "Thu 31 Dec 26"},
+            {46387.0 + 999.0 / 86400000, "Thu 31 Dec 26"},
+            {46387.0 + 1001.0 / 86400000, "Thu 31 Dec 26 12:00:01.001 a h"},
+            {-1.0 - 1.0 / 86400, "Fri 29 Dec 99 12:00:01.000 a h"},
+            {46387.0 + 86399.9996 / 86400, "Fri 1 Jan 27"},
+            {-3000000.0, "Wed 10 Apr -14"},
+            {3000000.0, "Tue 19 Sep 13"},
+            {3000000.5, ""},
+            {1e300, ""},
+            {-0.0, "Sat 30 Dec 99"},
+        },
+        names);
+}
+
+// The patterns are kept between calls: a change of settings must show at
+// the very next text.
+TEST(AppendDateTimeText, FollowsChangedSettings) {
+    FormatSettings fs = DmySettings();
+    const double at = kDec31 + 18 * kHour;
+    EXPECT_EQ(DateTimeToText(at, fs), "31/12/2026 18:00:00");
+    fs.ShortDateFormat = "yyyy-mm-dd";
+    fs.DateSeparator = '-';
+    EXPECT_EQ(DateTimeToText(at, fs), "2026-12-31 18:00:00");
+    fs.LongTimeFormat = "hh:mm ampm";
+    fs.TimePMString = "nachm.";
+    EXPECT_EQ(DateTimeToText(at, fs), "2026-12-31 06:00 nachm.");
+    fs.LongMonthNames[11] = std::string(100, 'D'); // longer than any buffer on the way
+    fs.ShortDateFormat = "mmmm";
+    EXPECT_EQ(DateTimeToText(at, fs), std::string(100, 'D') + " 06:00 nachm.");
 }
 
 TEST(FormatDateTime, PatternLetters) {

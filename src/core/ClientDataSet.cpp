@@ -360,6 +360,16 @@ void TClientDataSet::MoveToNext() {
     Notify(&TableObserver::RecordChanged);
 }
 
+void TClientDataSet::MoveTo(std::size_t record) {
+    RequireOpen();
+    SettlePending();
+    if (record >= store_->rows)
+        return;
+    current_ = record;
+    atEnd_ = false;
+    Notify(&TableObserver::RecordChanged);
+}
+
 int TClientDataSet::NumFields() const {
     return state_ == State::Closed ? 0 : static_cast<int>(fields_.size());
 }

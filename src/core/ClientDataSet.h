@@ -74,7 +74,7 @@ public:
     TFieldType DataType() const;
     int Size() const;
     bool IsNull() const;
-    std::string ValueText() const; // never fails; "" for null
+    std::string ValueText() const;                // never fails; "" for null
     void AppendValueText(std::string& out) const; // the same text, appended to out
     void SetValueText(std::string_view text);
 
@@ -126,6 +126,11 @@ public:
     void AddRecord();
     void MoveToFirst();
     void MoveToNext();
+    // Makes the record at the given index (from 0) the current one, as the
+    // grid's selection does; a pending record is settled first. An index
+    // past the last record (counted after settling) is ignored: the cursor
+    // stays where it was and nobody is told.
+    void MoveTo(std::size_t record);
     bool AtEnd() const { return atEnd_; }
 
     int NumFields() const;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace pagora {
 
@@ -34,6 +35,19 @@ void InsertColumn(HWND hwnd, int index, const std::string& title, int width) {
     column.iSubItem = index;
     SendMessageA(hwnd, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
 }
+
+// Raises a flag for the length of a scope and puts back what it was.
+class RaisedFlag {
+public:
+    explicit RaisedFlag(bool& flag) : flag_(flag), before_(std::exchange(flag, true)) {}
+    ~RaisedFlag() { flag_ = before_; }
+    RaisedFlag(const RaisedFlag&) = delete;
+    RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+private:
+    bool& flag_;
+    bool before_;
+};
 
 } // namespace
 
@@ -68,19 +82,23 @@ bool TDBGrid::TableOpen() const {
     return Table() && Table()->Active();
 }
 
+// While the grid follows the table, the focus it moves is not the user's.
 void TDBGrid::StateChanged() {
+    RaisedFlag following(following_);
     RebuildColumns();
     UpdateRowCount();
     ShowCurrentRecord();
 }
 
 void TDBGrid::DataChanged() {
+    RaisedFlag following(following_);
     UpdateRowCount();
     ShowCurrentRecord();
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TDBGrid::RecordChanged() {
+    RaisedFlag following(following_);
     ShowCurrentRecord();
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -187,11 +205,29 @@ bool TDBGrid::OnHeaderEndDrag(const NMHEADERA& drag) {
     return true;
 }
 
+// The user moved the focus to a row (by key or mouse): its record becomes
+// the table's current one. A suspended table is busy with a walk of its own
+// and keeps its cursor.
+void TDBGrid::OnItemChanged(const NMLISTVIEW& change) {
+    const bool focusGained = (change.uChanged & LVIF_STATE) != 0 &&
+                             (change.uNewState & LVIS_FOCUSED) != 0 &&
+                             (change.uOldState & LVIS_FOCUSED) == 0;
+    if (!focusGained || following_ || change.iItem < 0 || !TableOpen() ||
+        Table()->SuspendCount() > 0)
+        return;
+    Table()->MoveTo(static_cast<std::size_t>(change.iItem));
+}
+
 bool TDBGrid::HandleNotify(const NMHDR& header, LRESULT& result) {
     if (!hwnd_)
         return false;
     if (header.hwndFrom == hwnd_ && header.code == LVN_GETDISPINFOA) {
         FillCell(*reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header)));
+        result = 0;
+        return true;
+    }
+    if (header.hwndFrom == hwnd_ && header.code == LVN_ITEMCHANGED) {
+        OnItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
         result = 0;
         return true;
     }

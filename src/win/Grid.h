@@ -2,7 +2,8 @@
 // mode that asks the table for the text of the cells it draws, so a table of
 // a million records scrolls as fast as one of ten. It follows the table
 // through the table's observer, and a column dragged to another place moves
-// the table's field with it.
+// the table's field with it. The row the user moves to becomes the table's
+// current record.
 #pragma once
 
 #include "ClientDataSet.h"
@@ -63,11 +64,13 @@ private:
     void SetRowState(int row, UINT state);
     void FillCell(NMLVDISPINFOA& info) const;
     bool OnHeaderEndDrag(const NMHEADERA& drag);
+    void OnItemChanged(const NMLISTVIEW& change);
 
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
     TDataSource* source_ = nullptr;
     int columns_ = 0;
+    bool following_ = false; // the grid is moving its rows after the table
 };
 
 } // namespace pagora

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace pagora::test {
 namespace {
 
@@ -166,6 +168,62 @@ TEST_F(TableTest, RecordsAreSettledByTheNextMove) {
     EXPECT_FALSE(cds.FieldAt(0).IsNull());
 }
 
+struct MoveToCase {
+    const char* what;
+    std::function<void(TClientDataSet&)> before;
+    std::size_t target;
+    std::string name; // the current record's first field afterwards
+    bool atEnd;
+    std::size_t records;
+};
+
+TEST_F(TableTest, MoveToMakesTheRecordCurrent) {
+    const MoveToCase cases[] = {
+        {"a record in the middle", [](TClientDataSet&) {}, 1, "b", false, 3},
+        {"the last record", [](TClientDataSet&) {}, 2, "c", false, 3},
+        {"from past the end", [](TClientDataSet& t) { t.MoveToNext(); }, 0, "a", false, 3},
+        {"one past the last: ignored", [](TClientDataSet& t) { t.MoveToFirst(); }, 3, "a", false,
+         3},
+        {"far past the end: ignored", [](TClientDataSet& t) { t.MoveToNext(); },
+         static_cast<std::size_t>(-1), "c", true, 3},
+        {"an empty pending record is dropped", [](TClientDataSet& t) { t.AddRecord(); }, 0, "a",
+         false, 3},
+        {"the dropped pending record cannot be reached", [](TClientDataSet& t) { t.AddRecord(); },
+         3, "c", false, 3},
+        {"a set pending record is posted",
+         [](TClientDataSet& t) {
+             t.AddRecord();
+             t.FieldAt(0).SetValueText("d");
+         },
+         3, "d", false, 4},
+    };
+    CreateFour();
+    for (const char* name : {"a", "b", "c"})
+        AddRow({name});
+    for (const MoveToCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        cds.MoveToFirst();
+        for (std::size_t i = 0; i < 2; ++i)
+            cds.MoveToNext(); // on "c", the last of the three
+        c.before(cds);
+        cds.MoveTo(c.target);
+        EXPECT_EQ(cds.CurrentState(), TClientDataSet::State::Browse);
+        EXPECT_EQ(cds.FieldAt(0).ValueText(), c.name);
+        EXPECT_EQ(cds.AtEnd(), c.atEnd);
+        EXPECT_EQ(cds.RecordCount(), c.records);
+    }
+}
+
+TEST_F(TableTest, MoveToOnAClosedOrEmptyTable) {
+    EXPECT_EQ(
+        FailureOf([&] { cds.MoveTo(0); }),
+        (Failure{"EDatabaseError", "cds: Cannot perform this operation on a closed dataset"}));
+    CreateFour();
+    cds.MoveTo(0);
+    EXPECT_TRUE(cds.AtEnd());
+    EXPECT_EQ(cds.FieldAt(0).ValueText(), "");
+}
+
 TEST_F(TableTest, EmptyTableWalkVisitsNothing) {
     CreateFour();
     cds.MoveToFirst();
@@ -327,6 +385,23 @@ TEST_F(ObserverTest, ImportTellsTheGridOnceAtTheEnd) {
     cds.ResumeControls();
     EXPECT_EQ(Take(), (Calls{"data"}));
     EXPECT_EQ(cds.CurrentIndex(), 2u); // the grid shows the last record
+}
+
+TEST_F(ObserverTest, MoveToTellsTheRecordOnlyWhenItMoves) {
+    CreateFour();
+    AddRow({"a"});
+    AddRow({"b"});
+    Take();
+    cds.MoveTo(0);
+    EXPECT_EQ(Take(), Calls{"record"});
+    cds.MoveTo(2);
+    EXPECT_EQ(Take(), Calls{});
+    cds.SuspendControls();
+    cds.MoveTo(1);
+    EXPECT_EQ(Take(), Calls{});
+    cds.ResumeControls();
+    EXPECT_EQ(Take(), Calls{"data"});
+    EXPECT_EQ(cds.FieldAt(0).ValueText(), "b");
 }
 
 TEST_F(ObserverTest, ResumesNest) {

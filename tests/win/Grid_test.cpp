@@ -123,6 +123,44 @@ TEST_F(GridTest, TableReplacedWhileSuspendedIsTakenUpAnew) {
     EXPECT_EQ(RowCount(Grid()), 0);
 }
 
+// Moves the focus and selection to a row as a click on it does.
+void SelectRow(HWND grid, int row) {
+    LVITEMA item{};
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(grid, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+TEST_F(GridTest, TheRowTheUserMovesToBecomesTheCurrentRecord) {
+    FillTable(Table(), kColumns, kRows);
+    ASSERT_EQ(Table().FieldAt(0).ValueText(), "");
+
+    SelectRow(Grid(), 0);
+    EXPECT_EQ(Table().FieldAt(0).ValueText(), "mela");
+    SendMessageA(Grid(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(FocusedRow(Grid()), 1);
+    EXPECT_EQ(Table().FieldAt(0).ValueText(), "pera");
+    EXPECT_FALSE(Table().AtEnd());
+    SendMessageA(Grid(), WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(Table().CurrentIndex(), 2u);
+
+    // The table moves and the grid follows, without moving the table again.
+    Table().MoveToFirst();
+    EXPECT_EQ(FocusedRow(Grid()), 0);
+    EXPECT_EQ(Table().CurrentIndex(), 0u);
+}
+
+TEST_F(GridTest, SuspendedTableKeepsItsRecordWhenTheFocusMoves) {
+    FillTable(Table(), kColumns, kRows);
+    Table().MoveToFirst();
+    Table().SuspendControls();
+    SelectRow(Grid(), 2);
+    EXPECT_EQ(Table().FieldAt(0).ValueText(), "mela");
+    Table().ResumeControls();
+    EXPECT_EQ(FocusedRow(Grid()), 0) << "the grid shows the table's record again";
+    EXPECT_EQ(Table().FieldAt(0).ValueText(), "mela");
+}
+
 // Drags a column title with the mouse, as the user does, from the centre of
 // one title to the left part of another.
 void DragTitle(HWND grid, int from, int to) {

@@ -1,8 +1,9 @@
 // Runs the stand-in exe and talks to it from here the way the program does:
 // GetActiveObject, _Application through its vtable, ranges late-bound. The
-// interface below is declared as the program declares it, without the
-// stand-in's generated header, so the layout README.md gives is checked too.
+// interface is the program's own declaration, not the stand-in's generated
+// header, so the two layouts are checked against each other.
 #include "ComSupport.h"
+#include "ExcelAutomation.h"
 
 #include <gtest/gtest.h>
 
@@ -20,34 +21,11 @@ using namespace pagora::standin;
 
 namespace {
 
-const CLSID kApplicationClsid = {0x00024500, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kApplicationIid = {0x000208D5, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
-struct ClientApplication;
-struct ClientApplicationVtbl {
-    HRESULT(STDMETHODCALLTYPE* QueryInterface)(ClientApplication* self, REFIID iid, void** object);
-    ULONG(STDMETHODCALLTYPE* AddRef)(ClientApplication* self);
-    ULONG(STDMETHODCALLTYPE* Release)(ClientApplication* self);
-    void* dispatchEntries[4];
-    void* entries7To39[33];
-    HRESULT(STDMETHODCALLTYPE* get_Range)
-    (ClientApplication* self, VARIANT cell1, VARIANT cell2, IDispatch** range);
-    void* entries41To243[203];
-    HRESULT(STDMETHODCALLTYPE* put_Setting244)
-    (ClientApplication* self, LCID lcid, VARIANT_BOOL value);
-    void* entries245To275[31];
-    HRESULT(STDMETHODCALLTYPE* put_Setting276)(ClientApplication* self, VARIANT_BOOL value);
-};
-struct ClientApplication {
-    const ClientApplicationVtbl* lpVtbl;
-    HRESULT QueryInterface(REFIID iid, void** object) {
-        return lpVtbl->QueryInterface(this, iid, object);
-    }
-    ULONG Release() { return lpVtbl->Release(this); }
-};
-static_assert(offsetof(ClientApplicationVtbl, get_Range) == 40 * sizeof(void*));
-static_assert(offsetof(ClientApplicationVtbl, put_Setting244) == 244 * sizeof(void*));
-static_assert(offsetof(ClientApplicationVtbl, put_Setting276) == 276 * sizeof(void*));
+// The program's own declaration of the interface: the stand-in must answer
+// the very table the program calls through.
+using ClientApplication = pagora::ExcelApplicationIntf;
+using pagora::kExcelApplicationClsid;
+using pagora::kExcelApplicationIid;
 
 constexpr DISPID kValue = 0x06, kCount = 0x76, kColumns = 0xF1, kCurrentRegion = 0xF3,
                  kRows = 0x102;
@@ -80,7 +58,7 @@ public:
           quit_(CreateEventW(nullptr, TRUE, FALSE, L"pagora-standin-quit")) {
         // A stand-in left over would answer in place of this one.
         ComRef<IUnknown> stale;
-        if (SUCCEEDED(GetActiveObject(kApplicationClsid, nullptr, stale.Out())))
+        if (SUCCEEDED(GetActiveObject(kExcelApplicationClsid, nullptr, stale.Out())))
             throw std::runtime_error("another stand-in is already running");
         ResetEvent(ready_.Get());
         std::wstring command = L"\"" + ExeFolder() + L"standin-sheet.exe\" --sheet \"" +
@@ -123,9 +101,9 @@ class Client {
 public:
     Client() {
         ComRef<IUnknown> running;
-        hr_ = GetActiveObject(kApplicationClsid, nullptr, running.Out());
+        hr_ = GetActiveObject(kExcelApplicationClsid, nullptr, running.Out());
         if (SUCCEEDED(hr_))
-            hr_ = running->QueryInterface(kApplicationIid, reinterpret_cast<void**>(&app_));
+            hr_ = running->QueryInterface(kExcelApplicationIid, reinterpret_cast<void**>(&app_));
     }
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
@@ -143,7 +121,7 @@ public:
         VARIANT& cell = *a1.Out();
         cell.vt = VT_BSTR;
         cell.bstrVal = Bstr(L"A1").Detach();
-        return app_->lpVtbl->get_Range(app_, cell, cell, range.Out());
+        return app_->lpVtbl->Range(app_, cell, cell, range.Out());
     }
 
 private:
@@ -223,13 +201,13 @@ void RunImport(std::optional<LONG> valueArgument, Import& result) {
     Client client;
     ASSERT_EQ(client.Connected(), S_OK);
     ClientApplication* app = client.App();
-    EXPECT_EQ(app->lpVtbl->put_Setting276(app, VARIANT_FALSE), S_OK);
-    EXPECT_EQ(app->lpVtbl->put_Setting244(app, 0x0410, VARIANT_FALSE), S_OK);
+    EXPECT_EQ(app->lpVtbl->PutPlainSetting(app, VARIANT_FALSE), S_OK);
+    EXPECT_EQ(app->lpVtbl->PutLocaleBoundSetting(app, 0x0410, VARIANT_FALSE), S_OK);
     result.rows = ReadCount(client, kRows);
     result.columns = ReadCount(client, kColumns);
     ReadRegion(client, kValue, valueArgument, result.value);
-    EXPECT_EQ(app->lpVtbl->put_Setting244(app, 0x0410, VARIANT_TRUE), S_OK);
-    EXPECT_EQ(app->lpVtbl->put_Setting276(app, VARIANT_TRUE), S_OK);
+    EXPECT_EQ(app->lpVtbl->PutLocaleBoundSetting(app, 0x0410, VARIANT_TRUE), S_OK);
+    EXPECT_EQ(app->lpVtbl->PutPlainSetting(app, VARIANT_TRUE), S_OK);
 }
 
 std::vector<std::string> ImportLog(const char* value) {
@@ -369,8 +347,8 @@ const FailureCase kFailures[] = {
     {L"--fail \"put_Setting244@2:0x800A01A8:Non disponibile\"",
      "put_Setting244 lcid=0x0410 -1 failed 0x800A01A8",
      [](const Client& c, Answer& a) {
-         EXPECT_EQ(c.App()->lpVtbl->put_Setting244(c.App(), 0x0410, VARIANT_FALSE), S_OK);
-         a.hr = c.App()->lpVtbl->put_Setting244(c.App(), 0x0410, VARIANT_TRUE);
+         EXPECT_EQ(c.App()->lpVtbl->PutLocaleBoundSetting(c.App(), 0x0410, VARIANT_FALSE), S_OK);
+         a.hr = c.App()->lpVtbl->PutLocaleBoundSetting(c.App(), 0x0410, VARIANT_TRUE);
      },
      static_cast<HRESULT>(0x800A01A8), 0, nullptr},
     {L"--fail Range", "Range A1 A1 failed 0x80004005",
@@ -407,13 +385,13 @@ TEST(StandIn, RefusedInterfaceAndProgIdRegistration) {
         const StandIn standIn("small.txt", L"--fail QueryInterface:0x80004002 --no-progid");
         EXPECT_EQ(Client().Connected(), E_NOINTERFACE);
         LPOLESTR progId = nullptr;
-        EXPECT_EQ(ProgIDFromCLSID(kApplicationClsid, &progId), REGDB_E_CLASSNOTREG);
+        EXPECT_EQ(ProgIDFromCLSID(kExcelApplicationClsid, &progId), REGDB_E_CLASSNOTREG);
         CoTaskMemFree(progId);
     }
     // Registered again by the next start, as every other test expects.
     const StandIn standIn("small.txt");
     LPOLESTR progId = nullptr;
-    ASSERT_EQ(ProgIDFromCLSID(kApplicationClsid, &progId), S_OK);
+    ASSERT_EQ(ProgIDFromCLSID(kExcelApplicationClsid, &progId), S_OK);
     EXPECT_EQ(std::wstring(progId), L"Excel.Application");
     CoTaskMemFree(progId);
 }

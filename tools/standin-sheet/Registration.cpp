@@ -56,8 +56,8 @@ std::wstring ExePath() {
 
 void RegisterTypeLibrary() {
     std::wstring exe = ExePath();
-    ComRef<ITypeLib> library;
-    ThrowIfFailed(LoadTypeLibEx(exe.c_str(), REGKIND_NONE, library.Out()),
+    ComPtr<ITypeLib> library;
+    ThrowIfFailed(LoadTypeLibEx(exe.c_str(), REGKIND_NONE, library.Put()),
                   "loading the embedded type library");
     // Without the rights to the machine-wide keys, the user's keys serve
     // this user's processes just as well.

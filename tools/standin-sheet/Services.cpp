@@ -30,13 +30,13 @@ const Failure* Services::Receive(std::string_view call, std::string_view argumen
 HRESULT FailThroughErrorInfo(const Failure& failure, REFIID iid) {
     if (failure.description.empty())
         return failure.hr;
-    ComRef<ICreateErrorInfo> create;
-    if (SUCCEEDED(CreateErrorInfo(create.Out()))) {
+    ComPtr<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
         create->SetGUID(iid);
         create->SetSource(const_cast<LPOLESTR>(kSource));
         create->SetDescription(const_cast<LPOLESTR>(failure.description.c_str()));
-        ComRef<IErrorInfo> info;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, info.OutVoid())))
+        ComPtr<IErrorInfo> info;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.Put()))))
             SetErrorInfo(0, info.Get());
     }
     return failure.hr;
@@ -46,8 +46,8 @@ HRESULT FailThroughExcepInfo(const Failure& failure, EXCEPINFO* exception) {
     if (failure.description.empty() || !exception)
         return failure.hr;
     *exception = EXCEPINFO{};
-    exception->bstrSource = Bstr(kSource).Detach();
-    exception->bstrDescription = Bstr(failure.description).Detach();
+    exception->bstrSource = WideToBstr(kSource).Release();
+    exception->bstrDescription = WideToBstr(failure.description).Release();
     exception->scode = failure.hr;
     return DISP_E_EXCEPTION;
 }
@@ -61,10 +61,10 @@ std::string DescribeArgument(const VARIANT& argument) {
         return "(missing)";
     const std::string_view kind = KindName(argument.vt);
     Variant text;
-    if (kind.empty() || FAILED(VariantChangeTypeEx(text.Out(), const_cast<VARIANT*>(&argument),
+    if (kind.empty() || FAILED(VariantChangeTypeEx(text.Put(), const_cast<VARIANT*>(&argument),
                                                    LOCALE_INVARIANT, 0, VT_BSTR)))
         return "(vt " + std::to_string(argument.vt) + ")";
-    return std::string(kind) + ":" + WideToUtf8(text->bstrVal);
+    return std::string(kind) + ":" + WideToUtf8(text.Get().bstrVal);
 }
 
 } // namespace pagora::standin

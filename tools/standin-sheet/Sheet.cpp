@@ -108,7 +108,7 @@ std::string Unescape(std::string_view value) {
 
 BSTR ParseString(std::string_view value) {
     try {
-        return Bstr(Utf8ToWide(Unescape(value))).Detach();
+        return WideToBstr(Utf8ToWide(Unescape(value))).Release();
     } catch (const std::invalid_argument& e) {
         throw SheetError(e.what());
     }
@@ -220,7 +220,7 @@ Variant ParseCell(std::string_view text) {
     VariantInit(&parsed);
     kind->parse(value, parsed);
     parsed.vt = kind->vt;
-    *cell.Out() = parsed;
+    *cell.Put() = parsed;
     return cell;
 }
 

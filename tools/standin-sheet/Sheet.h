@@ -22,7 +22,7 @@ struct Sheet {
     LONG columns = 0;
     std::vector<Variant> cells; // row by row
 
-    const VARIANT& At(LONG row, LONG column) const { return *cells[row * columns + column]; }
+    const VARIANT& At(LONG row, LONG column) const { return cells[row * columns + column].Get(); }
 };
 
 // One cell written as Kind:value; throws SheetError.

@@ -7,13 +7,14 @@
 #include <string>
 
 using namespace pagora::standin;
+using pagora::Variant;
 
 namespace {
 
 double AsDouble(const VARIANT& value) {
     Variant number;
-    EXPECT_EQ(VariantChangeType(number.Out(), const_cast<VARIANT*>(&value), 0, VT_R8), S_OK);
-    return number->dblVal;
+    EXPECT_EQ(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value), 0, VT_R8), S_OK);
+    return number.Get().dblVal;
 }
 
 } // namespace
@@ -46,23 +47,23 @@ TEST(Sheet, ParsesEveryNumericKind) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const Variant cell = ParseCell(c.text);
-        EXPECT_EQ(cell->vt, c.vt);
-        EXPECT_DOUBLE_EQ(AsDouble(*cell), c.value);
+        EXPECT_EQ(cell.Get().vt, c.vt);
+        EXPECT_DOUBLE_EQ(AsDouble(cell.Get()), c.value);
     }
 }
 
 TEST(Sheet, ParsesTextEmptinessAndErrors) {
     const Variant text = ParseCell("Str:Caff\xC3\xA8\\tx\\ny\\\\z");
-    ASSERT_EQ(text->vt, VT_BSTR);
-    EXPECT_EQ(std::wstring(text->bstrVal), L"Caff\u00e8\tx\ny\\z");
-    EXPECT_EQ(SysStringLen(ParseCell("Str:")->bstrVal), 0u);
-    EXPECT_EQ(std::wstring(ParseCell("Str:a:b")->bstrVal), L"a:b");
-    EXPECT_EQ(ParseCell("")->vt, VT_EMPTY);
-    EXPECT_EQ(ParseCell("Empty")->vt, VT_EMPTY);
-    EXPECT_EQ(ParseCell("Null")->vt, VT_NULL);
+    ASSERT_EQ(text.Get().vt, VT_BSTR);
+    EXPECT_EQ(std::wstring(text.Get().bstrVal), L"Caff\u00e8\tx\ny\\z");
+    EXPECT_EQ(SysStringLen(ParseCell("Str:").Get().bstrVal), 0u);
+    EXPECT_EQ(std::wstring(ParseCell("Str:a:b").Get().bstrVal), L"a:b");
+    EXPECT_EQ(ParseCell("").Get().vt, VT_EMPTY);
+    EXPECT_EQ(ParseCell("Empty").Get().vt, VT_EMPTY);
+    EXPECT_EQ(ParseCell("Null").Get().vt, VT_NULL);
     const Variant error = ParseCell("Error:2042");
-    EXPECT_EQ(error->vt, VT_ERROR);
-    EXPECT_EQ(error->scode, static_cast<SCODE>(0x800A07FA));
+    EXPECT_EQ(error.Get().vt, VT_ERROR);
+    EXPECT_EQ(error.Get().scode, static_cast<SCODE>(0x800A07FA));
 }
 
 TEST(Sheet, RejectsMalformedCells) {
@@ -124,20 +125,20 @@ TEST(Sheet, RegionIsTheWholeRectangle) {
 TEST(Sheet, RegionValueIsAnArrayFromOneOrTheSingleCell) {
     const Sheet sheet = ParseSheet("I4:1\tI4:2\nI4:3\tI4:4\nI4:5\tI4:6\n");
     Variant value;
-    ASSERT_EQ(RegionValue(sheet, value.Out()), S_OK);
-    ASSERT_EQ(value->vt, VT_ARRAY | VT_VARIANT);
+    ASSERT_EQ(RegionValue(sheet, value.Put()), S_OK);
+    ASSERT_EQ(value.Get().vt, VT_ARRAY | VT_VARIANT);
     LONG last[2] = {3, 2};
     Variant corner;
-    ASSERT_EQ(SafeArrayGetElement(value->parray, last, corner.Out()), S_OK);
-    EXPECT_EQ(corner->lVal, 6);
+    ASSERT_EQ(SafeArrayGetElement(value.Get().parray, last, corner.Put()), S_OK);
+    EXPECT_EQ(corner.Get().lVal, 6);
     LONG first[2] = {1, 2};
-    ASSERT_EQ(SafeArrayGetElement(value->parray, first, corner.Out()), S_OK);
-    EXPECT_EQ(corner->lVal, 2);
+    ASSERT_EQ(SafeArrayGetElement(value.Get().parray, first, corner.Put()), S_OK);
+    EXPECT_EQ(corner.Get().lVal, 2);
 
     Variant single;
-    ASSERT_EQ(RegionValue(ParseSheet("Str:solo"), single.Out()), S_OK);
-    ASSERT_EQ(single->vt, VT_BSTR);
-    EXPECT_EQ(std::wstring(single->bstrVal), L"solo");
+    ASSERT_EQ(RegionValue(ParseSheet("Str:solo"), single.Put()), S_OK);
+    ASSERT_EQ(single.Get().vt, VT_BSTR);
+    EXPECT_EQ(std::wstring(single.Get().bstrVal), L"solo");
 }
 
 TEST(FailurePlan, FailsTheNamedCallsAsAsked) {

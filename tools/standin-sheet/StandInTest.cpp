@@ -18,6 +18,9 @@
 #include <vector>
 
 using namespace pagora::standin;
+using pagora::ComPtr;
+using pagora::OleInitGuard;
+using pagora::Variant;
 
 namespace {
 
@@ -57,8 +60,8 @@ public:
         : log_(NewLogPath()), ready_(CreateEventW(nullptr, TRUE, FALSE, L"pagora-standin-ready")),
           quit_(CreateEventW(nullptr, TRUE, FALSE, L"pagora-standin-quit")) {
         // A stand-in left over would answer in place of this one.
-        ComRef<IUnknown> stale;
-        if (SUCCEEDED(GetActiveObject(kExcelApplicationClsid, nullptr, stale.Out())))
+        ComPtr<IUnknown> stale;
+        if (SUCCEEDED(GetActiveObject(kExcelApplicationClsid, nullptr, stale.Put())))
             throw std::runtime_error("another stand-in is already running");
         ResetEvent(ready_.Get());
         std::wstring command = L"\"" + ExeFolder() + L"standin-sheet.exe\" --sheet \"" +
@@ -100,8 +103,8 @@ private:
 class Client {
 public:
     Client() {
-        ComRef<IUnknown> running;
-        hr_ = GetActiveObject(kExcelApplicationClsid, nullptr, running.Out());
+        ComPtr<IUnknown> running;
+        hr_ = GetActiveObject(kExcelApplicationClsid, nullptr, running.Put());
         if (SUCCEEDED(hr_))
             hr_ = running->QueryInterface(kExcelApplicationIid, reinterpret_cast<void**>(&app_));
     }
@@ -116,12 +119,12 @@ public:
             std::exchange(app_, nullptr)->Release();
     }
 
-    HRESULT RangeA1(ComRef<IDispatch>& range) const {
+    HRESULT RangeA1(ComPtr<IDispatch>& range) const {
         Variant a1;
-        VARIANT& cell = *a1.Out();
+        VARIANT& cell = *a1.Put();
         cell.vt = VT_BSTR;
-        cell.bstrVal = Bstr(L"A1").Detach();
-        return app_->lpVtbl->Range(app_, cell, cell, range.Out());
+        cell.bstrVal = WideToBstr(L"A1").Release();
+        return app_->lpVtbl->Range(app_, cell, cell, range.Put());
     }
 
 private:
@@ -136,7 +139,7 @@ struct Answer {
     Answer() = default;
     Answer(const Answer&) = delete;
     Answer& operator=(const Answer&) = delete;
-    const VARIANT* operator->() const { return value.operator->(); }
+    const VARIANT* operator->() const { return &value.Get(); }
     ~Answer() {
         SysFreeString(exception.bstrSource);
         SysFreeString(exception.bstrDescription);
@@ -151,23 +154,23 @@ void Get(IDispatch* object, DISPID member, std::optional<LONG> argument, Answer&
     arg.lVal = argument.value_or(0);
     DISPPARAMS params{argument ? &arg : nullptr, nullptr, argument ? 1u : 0u, 0};
     answer.hr = object->Invoke(member, IID_NULL, 0, DISPATCH_PROPERTYGET, &params,
-                               answer.value.Out(), &answer.exception, nullptr);
+                               answer.value.Put(), &answer.exception, nullptr);
 }
 
 // Range("A1","A1").CurrentRegion, then the given property of that region
 // (none: the region itself).
 void ReadRegion(const Client& client, std::optional<DISPID> then, std::optional<LONG> argument,
                 Answer& answer) {
-    ComRef<IDispatch> cell;
+    ComPtr<IDispatch> cell;
     answer.hr = client.RangeA1(cell);
     if (FAILED(answer.hr))
         return;
     Get(cell.Get(), kCurrentRegion, std::nullopt, answer);
     if (FAILED(answer.hr) || !then)
         return;
-    IDispatch* found = answer.value->pdispVal;
+    IDispatch* found = answer->pdispVal;
     found->AddRef();
-    ComRef<IDispatch> region(found);
+    ComPtr<IDispatch> region(found);
     Get(region.Get(), *then, argument, answer);
 }
 
@@ -177,16 +180,16 @@ LONG ReadCount(const Client& client, DISPID rowsOrColumns) {
     EXPECT_EQ(part.hr, S_OK);
     if (FAILED(part.hr))
         return -1;
-    Get(part.value->pdispVal, kCount, std::nullopt, count);
+    Get(part->pdispVal, kCount, std::nullopt, count);
     EXPECT_EQ(count.hr, S_OK);
-    EXPECT_EQ(count.value->vt, VT_I4);
-    return count.value->lVal;
+    EXPECT_EQ(count->vt, VT_I4);
+    return count->lVal;
 }
 
 Variant Element(SAFEARRAY* array, LONG row, LONG column) {
     Variant element;
     LONG index[2] = {row, column};
-    EXPECT_EQ(SafeArrayGetElement(array, index, element.Out()), S_OK);
+    EXPECT_EQ(SafeArrayGetElement(array, index, element.Put()), S_OK);
     return element;
 }
 
@@ -241,7 +244,7 @@ bool LogHas(const StandIn& standIn, const std::string& line) {
 } // namespace
 
 TEST(StandIn, ServesTwoImportsInARowAndLogsEveryCall) {
-    const ComApartment apartment;
+    const OleInitGuard apartment;
     const StandIn standIn("small.txt");
     Import first, second;
     RunImport(10, first);
@@ -251,17 +254,17 @@ TEST(StandIn, ServesTwoImportsInARowAndLogsEveryCall) {
     EXPECT_EQ(first.columns, 2);
     ASSERT_EQ(first.value.hr, S_OK);
     ASSERT_EQ(first.value->vt, VT_ARRAY | VT_VARIANT);
-    SAFEARRAY* array = first.value.value->parray;
+    SAFEARRAY* array = first.value->parray;
     ASSERT_EQ(SafeArrayGetDim(array), 2u);
     LONG bound = 0;
     EXPECT_TRUE(SafeArrayGetLBound(array, 1, &bound) == S_OK && bound == 1);
     EXPECT_TRUE(SafeArrayGetUBound(array, 1, &bound) == S_OK && bound == 3);
     EXPECT_TRUE(SafeArrayGetLBound(array, 2, &bound) == S_OK && bound == 1);
     EXPECT_TRUE(SafeArrayGetUBound(array, 2, &bound) == S_OK && bound == 2);
-    EXPECT_EQ(Text(*Element(array, 1, 2)), L"Qt\u00e0");
-    EXPECT_EQ(Text(*Element(array, 3, 1)), L"Pera");
-    EXPECT_EQ(Element(array, 2, 2)->vt, VT_I4);
-    EXPECT_EQ(Element(array, 3, 2)->dblVal, 2.5);
+    EXPECT_EQ(Text(Element(array, 1, 2).Get()), L"Qt\u00e0");
+    EXPECT_EQ(Text(Element(array, 3, 1).Get()), L"Pera");
+    EXPECT_EQ(Element(array, 2, 2).Get().vt, VT_I4);
+    EXPECT_EQ(Element(array, 3, 2).Get().dblVal, 2.5);
     ASSERT_EQ(second.value.hr, S_OK);
     EXPECT_EQ(second.value->vt, VT_ARRAY | VT_VARIANT);
 
@@ -275,7 +278,7 @@ TEST(StandIn, ServesTwoImportsInARowAndLogsEveryCall) {
 }
 
 TEST(StandIn, OneCellRegionAnswersItsSingleValue) {
-    const ComApartment apartment;
+    const OleInitGuard apartment;
     for (const auto& [sample, vt] :
          {std::pair{"one-cell.txt", VT_BSTR}, std::pair{"empty.txt", VT_EMPTY}}) {
         SCOPED_TRACE(sample);
@@ -290,7 +293,7 @@ TEST(StandIn, OneCellRegionAnswersItsSingleValue) {
 }
 
 TEST(StandIn, EveryCellKindCrossesTheProcessBoundary) {
-    const ComApartment apartment;
+    const OleInitGuard apartment;
     const StandIn standIn("all-kinds.txt");
     Import import;
     RunImport(10, import);
@@ -298,28 +301,28 @@ TEST(StandIn, EveryCellKindCrossesTheProcessBoundary) {
     const VARTYPE kinds[] = {VT_EMPTY, VT_NULL, VT_I1, VT_UI1, VT_I2,   VT_UI2,  VT_I4,   VT_UI4,
                              VT_I8,    VT_R4,   VT_R8, VT_CY,  VT_DATE, VT_BSTR, VT_BOOL, VT_ERROR};
     for (LONG column = 1; column <= LONG(std::size(kinds)); ++column)
-        EXPECT_EQ(Element(import.value->parray, 2, column)->vt, kinds[column - 1])
+        EXPECT_EQ(Element(import.value->parray, 2, column).Get().vt, kinds[column - 1])
             << "column " << column;
-    EXPECT_EQ(Element(import.value->parray, 2, 9)->llVal, 9007199254740993LL);
-    EXPECT_EQ(Element(import.value->parray, 2, 12)->cyVal.int64, 12345678LL);
-    EXPECT_EQ(Text(*Element(import.value->parray, 2, 14)), L"riga uno\nriga due\tcon tab");
-    EXPECT_EQ(Element(import.value->parray, 2, 16)->scode, static_cast<SCODE>(0x800A07FA));
+    EXPECT_EQ(Element(import.value->parray, 2, 9).Get().llVal, 9007199254740993LL);
+    EXPECT_EQ(Element(import.value->parray, 2, 12).Get().cyVal.int64, 12345678LL);
+    EXPECT_EQ(Text(Element(import.value->parray, 2, 14).Get()), L"riga uno\nriga due\tcon tab");
+    EXPECT_EQ(Element(import.value->parray, 2, 16).Get().scode, static_cast<SCODE>(0x800A07FA));
 }
 
 TEST(StandIn, PriceListKeepsAccentsAndTypes) {
-    const ComApartment apartment;
+    const OleInitGuard apartment;
     const StandIn standIn("listino.txt");
     Import import;
     RunImport(10, import);
     EXPECT_EQ(import.rows, 21);
     EXPECT_EQ(import.columns, 6);
     ASSERT_EQ(import.value->vt, VT_ARRAY | VT_VARIANT);
-    SAFEARRAY* array = import.value.value->parray;
-    EXPECT_EQ(Text(*Element(array, 1, 4)), L"Quantit\u00e0");
-    EXPECT_EQ(Text(*Element(array, 2, 2)), L"Caff\u00e8 in grani 1 kg");
-    EXPECT_EQ(Element(array, 2, 3)->cyVal.int64, 189000);
-    EXPECT_EQ(Element(array, 2, 5)->date, 45352.0); // 2024-03-01
-    EXPECT_EQ(Element(array, 5, 6)->boolVal, VARIANT_FALSE);
+    SAFEARRAY* array = import.value->parray;
+    EXPECT_EQ(Text(Element(array, 1, 4).Get()), L"Quantit\u00e0");
+    EXPECT_EQ(Text(Element(array, 2, 2).Get()), L"Caff\u00e8 in grani 1 kg");
+    EXPECT_EQ(Element(array, 2, 3).Get().cyVal.int64, 189000);
+    EXPECT_EQ(Element(array, 2, 5).Get().date, 45352.0); // 2024-03-01
+    EXPECT_EQ(Element(array, 5, 6).Get().boolVal, VARIANT_FALSE);
 }
 
 struct FailureCase {
@@ -341,7 +344,7 @@ const FailureCase kFailures[] = {
          EXPECT_EQ(ReadCount(c, kRows), 3);
          Answer columns;
          ReadRegion(c, kColumns, std::nullopt, columns);
-         Get(columns.value->pdispVal, kCount, std::nullopt, a);
+         Get(columns->pdispVal, kCount, std::nullopt, a);
      },
      E_FAIL, 0, nullptr},
     {L"--fail \"put_Setting244@2:0x800A01A8:Non disponibile\"",
@@ -353,14 +356,14 @@ const FailureCase kFailures[] = {
      static_cast<HRESULT>(0x800A01A8), 0, nullptr},
     {L"--fail Range", "Range A1 A1 failed 0x80004005",
      [](const Client& c, Answer& a) {
-         ComRef<IDispatch> range;
+         ComPtr<IDispatch> range;
          a.hr = c.RangeA1(range);
      },
      E_FAIL, 0, nullptr},
 };
 
 TEST(StandIn, InjectedFailuresReachTheClient) {
-    const ComApartment apartment;
+    const OleInitGuard apartment;
     for (const FailureCase& failure : kFailures) {
         SCOPED_TRACE(failure.logLine);
         const StandIn standIn("small.txt", failure.option);
@@ -380,7 +383,7 @@ TEST(StandIn, InjectedFailuresReachTheClient) {
 }
 
 TEST(StandIn, RefusedInterfaceAndProgIdRegistration) {
-    const ComApartment apartment;
+    const OleInitGuard apartment;
     {
         const StandIn standIn("small.txt", L"--fail QueryInterface:0x80004002 --no-progid");
         EXPECT_EQ(Client().Connected(), E_NOINTERFACE);

@@ -102,8 +102,8 @@ int RunServer(Options& options) {
     const Sheet sheet = LoadSheet(options.sheetPath);
     CallLog log(options.logPath);
     Services services(sheet, log, options.failures);
-    const ComApartment apartment;
-    ThrowIfFailed(apartment.Result(), "CoInitialize");
+    const OleInitGuard apartment;
+    ThrowIfFailed(apartment.Result(), "CoInitializeEx");
     RegisterTypeLibrary();
     options.registerProgId ? RegisterProgId() : RemoveProgId();
     const Handle quit = NamedEvent(kQuitEvent);
@@ -111,7 +111,7 @@ int RunServer(Options& options) {
     // A quit request that nobody served must not end this new instance.
     ResetEvent(quit.Get());
     const Handle parent = ParentProcess();
-    const ComRef<ApplicationObject> application(new ApplicationObject(services));
+    const ComPtr<ApplicationObject> application(new ApplicationObject(services));
     {
         const ActiveObject registration(static_cast<_Application*>(application.Get()));
         SetEvent(ready.Get());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <new>
 
 namespace pagora {
@@ -275,14 +277,37 @@ std::string RenamedProgram(const char* name) {
     return copy;
 }
 
-TEST(Program, StartsIntoItsWindowAndEndsWhenTheSystemEndsTheSession) {
-    const std::string exe = RenamedProgram("convertitore.exe");
-    if (exe.empty())
-        GTEST_SKIP() << "pagora.exe is not built beside the tests";
-    RunningProgram program(exe);
-    ASSERT_TRUE(program.Started());
-    HWND hwnd = program.WaitForWindow();
-    ASSERT_TRUE(hwnd);
+// The built program under a name of its own, started into its window, and
+// its copy removed at the end.
+class Program : public ::testing::Test {
+protected:
+    void Start(const char* name) {
+        exe_ = RenamedProgram(name);
+        if (exe_.empty())
+            GTEST_SKIP() << "pagora.exe is not built beside the tests";
+        program_ = std::make_unique<RunningProgram>(exe_);
+        ASSERT_TRUE(program_->Started());
+        hwnd_ = program_->WaitForWindow();
+        ASSERT_TRUE(hwnd_);
+    }
+    bool Ready() const { return !IsSkipped() && !HasFatalFailure(); }
+    void TearDown() override {
+        program_.reset();
+        if (!exe_.empty())
+            DeleteFileA(exe_.c_str());
+    }
+
+    std::string exe_;
+    std::unique_ptr<RunningProgram> program_;
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(Program, StartsIntoItsWindowAndEndsWhenTheSystemEndsTheSession) {
+    Start("convertitore.exe");
+    if (!Ready())
+        return;
+    RunningProgram& program = *program_;
+    HWND hwnd = hwnd_;
     char caption[64] = "";
     GetWindowTextA(hwnd, caption, sizeof caption);
     EXPECT_STREQ(caption, "pagora") << "whatever the file is called";
@@ -295,20 +320,14 @@ TEST(Program, StartsIntoItsWindowAndEndsWhenTheSystemEndsTheSession) {
     EXPECT_EQ(program.WaitForEnd(0), -1) << "asking does not end it";
     SendMessageTimeoutA(hwnd, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
     EXPECT_EQ(program.WaitForEnd(5000), 0);
-    DeleteFileA(exe.c_str());
 }
 
-TEST(Program, EndsWhenItsWindowCloses) {
-    const std::string exe = RenamedProgram("pagora-close.exe");
-    if (exe.empty())
-        GTEST_SKIP() << "pagora.exe is not built beside the tests";
-    RunningProgram program(exe);
-    ASSERT_TRUE(program.Started());
-    HWND hwnd = program.WaitForWindow();
-    ASSERT_TRUE(hwnd);
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.WaitForEnd(5000), 0);
-    DeleteFileA(exe.c_str());
+TEST_F(Program, EndsWhenItsWindowCloses) {
+    Start("pagora-close.exe");
+    if (!Ready())
+        return;
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program_->WaitForEnd(5000), 0);
 }
 
 } // namespace

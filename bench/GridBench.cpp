@@ -15,21 +15,14 @@ struct GridTimes {
 
 // Leaves the window's table closed with its controls live however a run
 // ends, so that the next run's resume is again the outermost one.
-class WindowTableReset {
-public:
-    explicit WindowTableReset(TClientDataSet& table) : table_(table) {}
-    ~WindowTableReset() {
-        while (table_.SuspendCount() > 0)
-            table_.ResumeControls();
-        table_.CloseTable();
-        table_.ClearFieldDefs();
-    }
-    WindowTableReset(const WindowTableReset&) = delete;
-    WindowTableReset& operator=(const WindowTableReset&) = delete;
-
-private:
-    TClientDataSet& table_;
-};
+auto WindowTableReset(TClientDataSet& table) {
+    return ScopeGuard([&table] {
+        while (table.SuspendCount() > 0)
+            table.ResumeControls();
+        table.CloseTable();
+        table.ClearFieldDefs();
+    });
+}
 
 double PaintedAfter(HWND grid, const std::function<void()>& step) {
     return Seconds([&] {
@@ -40,7 +33,7 @@ double PaintedAfter(HWND grid, const std::function<void()>& step) {
 
 GridTimes ShowAndScroll(WindowHarness& window, const Variant& region, std::int32_t records) {
     TClientDataSet& table = window.Table();
-    const WindowTableReset reset(table);
+    const auto reset = WindowTableReset(table);
     const HWND grid = window.GridHandle();
     LoadSuspended(table, region, records, TfExpoTestAccess::Settings(*window.form), window.clock);
     GridTimes times;

@@ -21,21 +21,18 @@ public:
     explicit OutputFile(const std::string& name)
         : handle_(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr)) {
-        if (handle_ == INVALID_HANDLE_VALUE)
+        if (!handle_)
             RaiseInOutError(static_cast<int>(GetLastError()));
     }
-    ~OutputFile() { CloseHandle(handle_); }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
 
     void Write(const char* bytes, std::size_t count) {
         DWORD written = 0;
-        if (!WriteFile(handle_, bytes, static_cast<DWORD>(count), &written, nullptr))
+        if (!WriteFile(handle_.Get(), bytes, static_cast<DWORD>(count), &written, nullptr))
             RaiseInOutError(static_cast<int>(GetLastError()));
     }
 
 private:
-    HANDLE handle_;
+    UniqueFileHandle handle_;
 };
 
 // The export's whole work, from opening the file to closing it.

@@ -68,21 +68,10 @@ LRESULT CALLBACK TfExpoWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return Guarded(form->app_, 0, [&] { return form->WindowProc(message, wParam, lParam); });
 }
 
-TMainMenu::~TMainMenu() {
-    if (!attached_)
-        DestroyMenu(menu_);
-}
-
-void TMainMenu::AttachTo(HWND hwnd) {
-    if (!SetMenu(hwnd, menu_))
-        throw Exception("The menu bar cannot be attached");
-    attached_ = true;
-}
-
 TfExpo::TfExpo(TApplication& application, const TfExpoServices& services, ValueCall valueCall)
     : app_(application), svc_(services),
       settings_(ReadFormatSettings()), env_{&settings_, &svc_.Clock, SameTextLocale},
-      font_(kFontFace, kFontHeight),
+      font_(NewFont(kFontFace, kFontHeight)),
       dlgSaveImport(services.SaveDialog), Importa1{cmImporta, " Importa da Excel ",
                                                    Handler(&TfExpo::mnuImportadaExcelClick)},
       Esporta1{cmEsporta, " Esporta in html ", Handler(&TfExpo::Generascript1Click)},
@@ -120,13 +109,13 @@ void TfExpo::CreateHandle() {
                     kHeight, nullptr, nullptr, GetModuleHandleA(nullptr), this);
     if (!hwnd_)
         throw Exception("The main window cannot be created");
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }
 
 // The components in the order the description builds them, links included.
 void TfExpo::BuildComponents() {
     status.Create(hwnd_, kStatusId);
-    grd.Create(hwnd_, kGridId, font_.Handle());
+    grd.Create(hwnd_, kGridId, font_.Get());
     BuildMenu();
     grd.SetDataSource(&ds);
     OnSize();
@@ -142,8 +131,10 @@ void TfExpo::BuildMenu() {
         captions.emplace_back(item->Caption);
     const std::vector<std::string> shown = WithAccessKeys(captions);
     for (std::size_t i = 0; i < shown.size(); ++i)
-        AppendMenuA(MainMenu1.Handle(), MF_STRING, MenuItems()[i]->Command, shown[i].c_str());
-    MainMenu1.AttachTo(hwnd_);
+        AppendMenuA(MainMenu1.Get(), MF_STRING, MenuItems()[i]->Command, shown[i].c_str());
+    if (!SetMenu(hwnd_, MainMenu1.Get()))
+        throw Exception("The menu bar cannot be attached");
+    MainMenu1.Release(); // the window destroys it from here
 }
 
 void TfExpo::Show() {

@@ -11,6 +11,7 @@
 #include "FormatSettings.h"
 #include "Grid.h"
 #include "OleUtil.h"
+#include "Owner.h"
 #include "Ports.h"
 #include "Reporting.h"
 #include "StatusBar.h"
@@ -40,22 +41,6 @@ struct TfExpoServices {
     ClipboardPort& Clipboard;
     SaveDialogPort& SaveDialog;
     const pagora::Clock& Clock;
-};
-
-class TMainMenu {
-public:
-    TMainMenu() = default;
-    ~TMainMenu();
-    TMainMenu(const TMainMenu&) = delete;
-    TMainMenu& operator=(const TMainMenu&) = delete;
-
-    // The window's menu bar; from then on the window destroys it.
-    void AttachTo(HWND hwnd);
-    HMENU Handle() const { return menu_; }
-
-private:
-    HMENU menu_ = CreateMenu();
-    bool attached_ = false;
 };
 
 struct TMenuItem {
@@ -93,7 +78,7 @@ private:
 
     // Components, in the window description's declaration order.
     TStatusBar status;
-    TMainMenu MainMenu1;
+    UniqueMenu MainMenu1{CreateMenu()}; // until the window takes it over
     SaveDialogPort& dlgSaveImport;
     TMenuItem Importa1;
     TMenuItem Esporta1;
@@ -132,21 +117,9 @@ private:
     SheetRegion ReadRegion(LCID lcid);
     void RestoreApplication(LCID lcid);
     void ResetTable();
-    // What every way out of the load undoes: cursor, read-only, grid.
-    class LoadCleanup {
-    public:
-        explicit LoadCleanup(TfExpo& form) : form_(form) {}
-        ~LoadCleanup();
-        LoadCleanup(const LoadCleanup&) = delete;
-        LoadCleanup& operator=(const LoadCleanup&) = delete;
-
-    private:
-        TfExpo& form_;
-    };
-
     // The fragment and the export's file.
     void BuildHtml();
-    void WriteHtmlFile();
+    void WriteHtmlFile(HourGlass& hourGlass);
     void CloseAfterFailure() noexcept;
 
     // The window.

@@ -17,7 +17,9 @@ std::string DirectoryOf(const std::string& fileName) {
 }
 } // namespace
 
-void TfExpo::BuildHtml() { pagora::BuildHtml(cds, *FHtmlLines, svc_.Clock, settings_); }
+void TfExpo::BuildHtml() {
+    pagora::BuildHtml(cds, *FHtmlLines, svc_.Clock, settings_);
+}
 
 void TfExpo::Generascript1Click(TObject* /*Sender*/) {
     if (!cds.Active()) {
@@ -31,31 +33,31 @@ void TfExpo::Generascript1Click(TObject* /*Sender*/) {
         return;
     }
     status.SetSimpleText("Salvataggio html in corso...");
-    svc_.Cursor.SetHourGlass();
+    HourGlass hourGlass(svc_.Cursor);
     const std::string fileName = dlgSaveImport.FileName();
     // Remembered before the file is touched, so the next dialog opens here
     // even when this export fails.
     FLastDir = DirectoryOf(fileName);
     FHtmlFile.Bind(fileName);
-    Guarded(kExportFailure, [&] { WriteHtmlFile(); });
+    Guarded(kExportFailure, [&] { WriteHtmlFile(hourGlass); });
 }
 
-// The success text stands before the file is closed: a failing close then
-// replaces it with the failure line.
-void TfExpo::WriteHtmlFile() {
-    try {
-        FHtmlFile.Create();
-        BuildHtml();
-        const std::size_t count = FHtmlLines->Count();
-        for (std::size_t i = 0; i < count; ++i)
-            FHtmlFile.WriteLine((*FHtmlLines)[i]);
-        status.SetSimpleText("Salvataggio html eseguito.");
-    } catch (...) {
-        svc_.Cursor.SetDefault();
+// The cursor is normal again before the file is closed, and so before any
+// failure line. The success text stands before the close: a failing close
+// then replaces it with the failure line.
+void TfExpo::WriteHtmlFile(HourGlass& hourGlass) {
+    ScopeGuard closeAfterFailure([&] {
+        hourGlass.Reset();
         CloseAfterFailure();
-        throw;
-    }
-    svc_.Cursor.SetDefault();
+    });
+    FHtmlFile.Create();
+    BuildHtml();
+    const std::size_t count = FHtmlLines->Count();
+    for (std::size_t i = 0; i < count; ++i)
+        FHtmlFile.WriteLine((*FHtmlLines)[i]);
+    status.SetSimpleText("Salvataggio html eseguito.");
+    closeAfterFailure.Dismiss();
+    hourGlass.Reset();
     FHtmlFile.Close();
 }
 

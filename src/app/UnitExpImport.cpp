@@ -21,9 +21,14 @@ void TfExpo::mnuImportadaExcelClick(TObject* /*Sender*/) {
     const SheetRegion region = ReadRegion(lcid);
 
     ResetTable();
-    svc_.Cursor.SetHourGlass();
     Guarded(kImportFailure, [&] {
-        const LoadCleanup cleanup(*this);
+        // On every way out of the load: the normal cursor first, then the
+        // table read-only and the grid following it again.
+        const ScopeGuard cleanup([this] {
+            cds.SetReadOnly(true);
+            cds.ResumeControls();
+        });
+        const HourGlass hourGlass(svc_.Cursor);
         LoadRegion(cds, region.Values.Get(), region.RowCount, region.ColumnCount, settings_,
                    svc_.Clock);
         status.SetSimpleText("Importazione da Excel eseguita.");
@@ -53,10 +58,7 @@ TfExpo::SheetRegion TfExpo::ReadRegion(LCID lcid) {
 // import would otherwise stay attached as a dead connection, and every later
 // import would fail on it until the program was restarted.
 void TfExpo::RestoreApplication(LCID lcid) {
-    const struct Release {
-        TExcelApplication& app;
-        ~Release() { app.Disconnect(); }
-    } release{xlApp};
+    const ScopeGuard release([this] { xlApp.Disconnect(); });
     xlApp.SetLocaleSetting(lcid, true);
     xlApp.SetPlainSetting(true);
 }
@@ -68,12 +70,6 @@ void TfExpo::ResetTable() {
     cds.SetFileName("");
     cds.SuspendControls();
     cds.SetReadOnly(false);
-}
-
-TfExpo::LoadCleanup::~LoadCleanup() {
-    form_.svc_.Cursor.SetDefault();
-    form_.cds.SetReadOnly(true);
-    form_.cds.ResumeControls();
 }
 
 } // namespace pagora

@@ -1,6 +1,7 @@
 #include "Clipboard.h"
 
 #include "Exceptions.h"
+#include "Owner.h"
 
 #include <cstring>
 
@@ -10,37 +11,19 @@ namespace {
 
 // The clipboard is shared by every program on the desktop: it must be closed
 // again however the operation ends.
-class ClipboardOpening {
-public:
-    explicit ClipboardOpening(HWND owner) {
-        if (!OpenClipboard(owner))
-            throw Exception("Cannot open clipboard");
-    }
-    ~ClipboardOpening() { CloseClipboard(); }
-    ClipboardOpening(const ClipboardOpening&) = delete;
-    ClipboardOpening& operator=(const ClipboardOpening&) = delete;
-};
+auto OpenClipboardOf(HWND owner) {
+    if (!OpenClipboard(owner))
+        throw Exception("Cannot open clipboard");
+    return ScopeGuard([] { CloseClipboard(); });
+}
 
 // A movable global memory block, freed unless the system took it over.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(SIZE_T size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size)) {
-        if (handle_ == nullptr)
-            throw Exception("Not enough memory for the clipboard text");
-    }
-    ~GlobalBlock() {
-        if (handle_ != nullptr)
-            GlobalFree(handle_);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-
-    HGLOBAL Get() const { return handle_; }
-    void HandOver() { handle_ = nullptr; }
-
-private:
-    HGLOBAL handle_;
-};
+GlobalBlock AllocateBlock(SIZE_T size) {
+    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!block)
+        throw Exception("Not enough memory for the clipboard text");
+    return block;
+}
 
 // The text's bytes followed by one zero byte.
 void FillBlock(const GlobalBlock& block, std::string_view text) {
@@ -55,8 +38,8 @@ void FillBlock(const GlobalBlock& block, std::string_view text) {
 } // namespace
 
 void TClipboard::SetPlainText(HWND owner, std::string_view text) {
-    ClipboardOpening opening(owner);
-    GlobalBlock block(text.size() + 1);
+    const auto opening = OpenClipboardOf(owner);
+    GlobalBlock block = AllocateBlock(text.size() + 1);
     FillBlock(block, text);
     if (!EmptyClipboard())
         throw Exception("Cannot empty the clipboard");
@@ -64,7 +47,7 @@ void TClipboard::SetPlainText(HWND owner, std::string_view text) {
     // on the clipboard after the program has ended.
     if (SetClipboardData(CF_TEXT, block.Get()) == nullptr)
         throw Exception("The clipboard did not accept the text");
-    block.HandOver();
+    block.Release(); // the clipboard frees it from here
 }
 
 } // namespace pagora

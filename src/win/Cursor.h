@@ -3,6 +3,7 @@
 // the hourglass shows, so no WM_SETCURSOR comes to undo it meanwhile.
 #pragma once
 
+#include "Owner.h"
 #include "Ports.h"
 
 namespace pagora {
@@ -20,17 +21,15 @@ private:
     TCursor cursor_ = TCursor::crDefault;
 };
 
-// The hourglass for the lifetime of the guard; the normal cursor again on
-// every way out.
-class HourGlass {
-public:
-    explicit HourGlass(CursorPort& cursor) : cursor_(cursor) { cursor_.SetHourGlass(); }
-    ~HourGlass() { cursor_.SetDefault(); }
-    HourGlass(const HourGlass&) = delete;
-    HourGlass& operator=(const HourGlass&) = delete;
+struct SetDefaultCursor {
+    void operator()(CursorPort* cursor) const { cursor->SetDefault(); }
+};
 
-private:
-    CursorPort& cursor_;
+// The hourglass for the lifetime of the guard; the normal cursor again on
+// every way out, or earlier with Reset.
+class HourGlass : public Unique<CursorPort*, SetDefaultCursor> {
+public:
+    explicit HourGlass(CursorPort& cursor) : Unique(&cursor) { cursor.SetHourGlass(); }
 };
 
 } // namespace pagora

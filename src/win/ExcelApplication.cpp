@@ -25,30 +25,15 @@ std::string FailureText(BSTR description, HRESULT code) {
     return text.empty() ? OleErrorText(code) : text;
 }
 
-// The exception details of a late-bound call; the texts are freed with it.
-class ExcepInfo {
-public:
-    ExcepInfo() = default;
-    ExcepInfo(const ExcepInfo&) = delete;
-    ExcepInfo& operator=(const ExcepInfo&) = delete;
-    ~ExcepInfo() {
-        SysFreeString(info_.bstrSource);
-        SysFreeString(info_.bstrDescription);
-        SysFreeString(info_.bstrHelpFile);
-    }
-    EXCEPINFO* Put() { return &info_; }
-
-    [[noreturn]] void Raise() {
-        if (info_.pfnDeferredFillIn)
-            info_.pfnDeferredFillIn(&info_);
-        const HRESULT code = info_.scode ? info_.scode : DISP_E_EXCEPTION;
-        throw EOleException(FailureText(info_.bstrDescription, code), code,
-                            BstrToAnsi(info_.bstrSource), BstrToAnsi(info_.bstrHelpFile));
-    }
-
-private:
-    EXCEPINFO info_{};
-};
+// The failure a late-bound call described in its exception details.
+[[noreturn]] void RaiseDescribedFailure(ExcepInfo& exception) {
+    EXCEPINFO& info = exception.Get();
+    if (info.pfnDeferredFillIn)
+        info.pfnDeferredFillIn(&info);
+    const HRESULT code = info.scode ? info.scode : DISP_E_EXCEPTION;
+    throw EOleException(FailureText(info.bstrDescription, code), code, BstrToAnsi(info.bstrSource),
+                        BstrToAnsi(info.bstrHelpFile));
+}
 
 ComPtr<IDispatch> AsDispatch(Variant value) {
     Variant object;
@@ -97,7 +82,7 @@ Variant GetDispProperty(IDispatch* target, DISPID id, VARIANT* args, unsigned ar
     const HRESULT code = target->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &params,
                                         result.Put(), exception.Put(), &argError);
     if (code == DISP_E_EXCEPTION)
-        exception.Raise();
+        RaiseDescribedFailure(exception);
     if (FAILED(code))
         throw EOleSysError(OleErrorText(code), code);
     return result;

@@ -1,7 +1,7 @@
 #include "Grid.h"
 
 #include "Exceptions.h"
-#include "Font.h"
+#include "Owner.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,10 +16,10 @@ namespace {
 constexpr int kTitlePadding = 12;
 
 int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
-    WindowDC dc(hwnd);
-    SelectedFont selected(dc.Handle(), font);
+    const WindowDC dc = BorrowDC(hwnd);
+    const Selection selected = SelectInto(dc.Get(), font);
     SIZE size{};
-    GetTextExtentPoint32A(dc.Handle(), text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 
@@ -37,17 +37,9 @@ void InsertColumn(HWND hwnd, int index, const std::string& title, int width) {
 }
 
 // Raises a flag for the length of a scope and puts back what it was.
-class RaisedFlag {
-public:
-    explicit RaisedFlag(bool& flag) : flag_(flag), before_(std::exchange(flag, true)) {}
-    ~RaisedFlag() { flag_ = before_; }
-    RaisedFlag(const RaisedFlag&) = delete;
-    RaisedFlag& operator=(const RaisedFlag&) = delete;
-
-private:
-    bool& flag_;
-    bool before_;
-};
+auto RaisedFlag(bool& flag) {
+    return ScopeGuard([&flag, before = std::exchange(flag, true)] { flag = before; });
+}
 
 } // namespace
 
@@ -84,21 +76,21 @@ bool TDBGrid::TableOpen() const {
 
 // While the grid follows the table, the focus it moves is not the user's.
 void TDBGrid::StateChanged() {
-    RaisedFlag following(following_);
+    const auto following = RaisedFlag(following_);
     RebuildColumns();
     UpdateRowCount();
     ShowCurrentRecord();
 }
 
 void TDBGrid::DataChanged() {
-    RaisedFlag following(following_);
+    const auto following = RaisedFlag(following_);
     UpdateRowCount();
     ShowCurrentRecord();
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TDBGrid::RecordChanged() {
-    RaisedFlag following(following_);
+    const auto following = RaisedFlag(following_);
     ShowCurrentRecord();
     InvalidateRect(hwnd_, nullptr, FALSE);
 }

@@ -29,6 +29,13 @@ Variant& Variant::operator=(Variant&& other) noexcept {
     return *this;
 }
 
+void ExcepInfo::Clear() noexcept {
+    SysFreeString(info_.bstrSource);
+    SysFreeString(info_.bstrDescription);
+    SysFreeString(info_.bstrHelpFile);
+    info_ = EXCEPINFO{};
+}
+
 SafeArrayLockGuard::SafeArrayLockGuard(SAFEARRAY* array) noexcept
     : array_(array), hr_(SafeArrayLock(array)) {}
 
@@ -89,13 +96,12 @@ std::string TrimMessageEnd(std::string text) {
 }
 
 std::string SysErrorMessage(DWORD code) {
-    char* buffer = nullptr;
+    LocalMemory<char> buffer;
     const DWORD flags =
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     const DWORD length =
-        FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = length ? std::string(buffer, length) : std::string();
-    LocalFree(buffer);
+        FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<char*>(buffer.Put()), 0, nullptr);
+    std::string text = length ? std::string(buffer.Get(), length) : std::string();
     return TrimMessageEnd(std::move(text));
 }
 

@@ -1,13 +1,15 @@
 // Small owners for the OLE run-time's resources (COM pointers, VARIANT, BSTR,
-// safe-array locks, task-memory strings, the apartment), the conversion
-// between the program's ANSI text and OLE's wide text, and the system's
-// message text for an error code.
+// task-memory strings, exception details, safe-array locks, the apartment),
+// the conversion between the program's ANSI text and OLE's wide text, and
+// the system's message text for an error code.
 #pragma once
 
 #include <windows.h>
 // The OLE headers need windows.h first.
 #include <ole2.h>
 #include <oleauto.h>
+
+#include "Owner.h"
 
 #include <string>
 #include <string_view>
@@ -69,48 +71,29 @@ private:
     VARIANT v_;
 };
 
-// An owned BSTR, freed with SysFreeString.
-class Bstr {
-public:
-    Bstr() = default;
-    explicit Bstr(BSTR owned) noexcept : b_(owned) {}
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    Bstr(Bstr&& other) noexcept : b_(other.Release()) {}
-    Bstr& operator=(Bstr&& other) noexcept {
-        if (this != &other)
-            SysFreeString(std::exchange(b_, other.Release()));
-        return *this;
-    }
-    ~Bstr() { SysFreeString(b_); }
-
-    BSTR Get() const noexcept { return b_; }
-    BSTR Release() noexcept { return std::exchange(b_, nullptr); }
-    BSTR* Put() noexcept {
-        SysFreeString(std::exchange(b_, nullptr));
-        return &b_;
-    }
-
-private:
-    BSTR b_ = nullptr;
-};
-
+using Bstr = Unique<BSTR, Call<&SysFreeString>>;
 // A wide string that the system allocated with the task allocator.
-class CoTaskString {
-public:
-    CoTaskString() = default;
-    CoTaskString(const CoTaskString&) = delete;
-    CoTaskString& operator=(const CoTaskString&) = delete;
-    ~CoTaskString() { CoTaskMemFree(s_); }
+using CoTaskString = Unique<LPOLESTR, Call<&CoTaskMemFree>>;
 
-    const wchar_t* Get() const noexcept { return s_; }
-    LPOLESTR* Put() noexcept {
-        CoTaskMemFree(std::exchange(s_, nullptr));
-        return &s_;
+// The exception details of a late-bound call; its texts are freed with it.
+class ExcepInfo {
+public:
+    ExcepInfo() = default;
+    ExcepInfo(const ExcepInfo&) = delete;
+    ExcepInfo& operator=(const ExcepInfo&) = delete;
+    ~ExcepInfo() { Clear(); }
+
+    EXCEPINFO& Get() noexcept { return info_; }
+    const EXCEPINFO& Get() const noexcept { return info_; }
+    // For an out parameter: frees what is held first.
+    EXCEPINFO* Put() noexcept {
+        Clear();
+        return &info_;
     }
 
 private:
-    LPOLESTR s_ = nullptr;
+    void Clear() noexcept;
+    EXCEPINFO info_{};
 };
 
 // Holds a safe array locked so that pointers into its data stay valid.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace pagora {
 
@@ -34,10 +35,6 @@ void RaiseInOutError(int code) {
     throw EInOutError(InOutErrorMessage(code), code);
 }
 
-TTextFile::~TTextFile() {
-    Release();
-}
-
 void TTextFile::Bind(std::string name) {
     Release();
     name_ = std::move(name);
@@ -47,11 +44,11 @@ void TTextFile::Bind(std::string name) {
 void TTextFile::Create() {
     Release();
     used_ = 0;
-    HANDLE handle = CreateFileA(name_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    UniqueFileHandle handle(CreateFileA(name_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle)
         RaiseInOutError(static_cast<int>(GetLastError()));
-    handle_ = handle;
+    handle_ = std::move(handle);
 }
 
 void TTextFile::WriteLine(std::string_view entry) {
@@ -84,7 +81,7 @@ void TTextFile::Flush() {
         return;
     DWORD written = 0;
     const BOOL ok =
-        WriteFile(handle_, buffer_.data(), static_cast<DWORD>(used_), &written, nullptr);
+        WriteFile(handle_.Get(), buffer_.data(), static_cast<DWORD>(used_), &written, nullptr);
     const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     written = std::min<DWORD>(written, static_cast<DWORD>(used_));
     std::memmove(buffer_.data(), buffer_.data() + written, used_ - written);
@@ -96,17 +93,12 @@ void TTextFile::Flush() {
 void TTextFile::Close() {
     if (!IsOpen())
         return;
-    struct ReleaseOnExit {
-        TTextFile& file;
-        ~ReleaseOnExit() { file.Release(); }
-    } release{*this};
+    const ScopeGuard release([this] { Release(); });
     Flush();
 }
 
 void TTextFile::Release() noexcept {
-    if (IsOpen())
-        CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    handle_.Reset();
     used_ = 0;
 }
 

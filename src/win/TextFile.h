@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Exceptions.h"
+#include "Owner.h"
 
 #include <windows.h>
 
@@ -23,7 +24,6 @@ public:
     static constexpr std::size_t kBufferSize = 128;
 
     TTextFile() = default;
-    ~TTextFile();
     TTextFile(const TTextFile&) = delete;
     TTextFile& operator=(const TTextFile&) = delete;
 
@@ -46,7 +46,7 @@ public:
     // Closing a file that is not open does nothing.
     void Close();
 
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(handle_); }
 
 private:
     void Append(std::string_view bytes);
@@ -54,7 +54,7 @@ private:
     void Release() noexcept;
 
     std::string name_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    UniqueFileHandle handle_;
     std::array<char, kBufferSize> buffer_{};
     std::size_t used_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "Clipboard.h"
 
 #include "Harness.h"
+#include "Owner.h"
 
 #include <cstring>
 
@@ -8,50 +9,27 @@ namespace pagora::e2e {
 
 namespace {
 
-class ClipboardOpening {
-public:
-    ClipboardOpening() {
-        if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 5s))
-            throw DriverError("another program keeps the clipboard open");
-    }
-    ~ClipboardOpening() { CloseClipboard(); }
-    ClipboardOpening(const ClipboardOpening&) = delete;
-    ClipboardOpening& operator=(const ClipboardOpening&) = delete;
-};
-
-class GlobalView {
-public:
-    explicit GlobalView(HANDLE memory) : memory_(memory), data_(GlobalLock(memory)) {}
-    ~GlobalView() {
-        if (data_)
-            GlobalUnlock(memory_);
-    }
-    GlobalView(const GlobalView&) = delete;
-    GlobalView& operator=(const GlobalView&) = delete;
-
-    const char* Data() const { return static_cast<const char*>(data_); }
-    size_t Size() const { return data_ ? GlobalSize(memory_) : 0; }
-
-private:
-    HANDLE memory_;
-    void* data_;
-};
+// Closed again when the returned guard ends.
+auto OpenTheClipboard() {
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 5s))
+        throw DriverError("another program keeps the clipboard open");
+    return ScopeGuard([] { CloseClipboard(); });
+}
 
 } // namespace
 
 std::optional<std::string> ClipboardText() {
-    ClipboardOpening opening;
+    const auto opening = OpenTheClipboard();
     HANDLE data = GetClipboardData(CF_TEXT);
-    if (!data)
+    const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (!bytes)
         return std::nullopt;
-    GlobalView view(data);
-    if (!view.Data())
-        return std::nullopt;
-    return std::string(view.Data(), strnlen(view.Data(), view.Size()));
+    const ScopeGuard unlock([data] { GlobalUnlock(data); });
+    return std::string(bytes, strnlen(bytes, GlobalSize(data)));
 }
 
 std::vector<UINT> ClipboardFormats() {
-    ClipboardOpening opening;
+    const auto opening = OpenTheClipboard();
     std::vector<UINT> formats;
     for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
         formats.push_back(format);
@@ -59,7 +37,7 @@ std::vector<UINT> ClipboardFormats() {
 }
 
 void ClearClipboard() {
-    ClipboardOpening opening;
+    const auto opening = OpenTheClipboard();
     EmptyClipboard();
 }
 

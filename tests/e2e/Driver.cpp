@@ -152,7 +152,7 @@ std::optional<std::vector<Record>> Driver::TryAsk(const std::string& request, Ti
         throw DriverError("probe request too long");
     LONG id = ++lastRequest_;
     {
-        MutexLock lock(channel_.Mutex(), kChannelLockMs);
+        const MutexLock lock = LockMutex(channel_.Mutex(), kChannelLockMs);
         if (!lock)
             throw DriverError("the probe channel stays locked");
         std::memcpy(channel_.Memory().request, request.c_str(), request.size() + 1);
@@ -168,7 +168,7 @@ std::optional<std::vector<Record>> Driver::TryAsk(const std::string& request, Ti
             throw DriverError("the program ended while asked for '" + request + "'");
         if (result != WAIT_OBJECT_0)
             return std::nullopt;
-        MutexLock lock(channel_.Mutex(), kChannelLockMs);
+        const MutexLock lock = LockMutex(channel_.Mutex(), kChannelLockMs);
         const ChannelMemory& memory = channel_.Memory();
         // An answer to a request given up on earlier signals too: skip it.
         if (lock && memory.answerId == id)

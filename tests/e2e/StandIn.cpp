@@ -41,7 +41,7 @@ UniqueHandle StartProcess(const std::string& command) {
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))
         throw DriverError("cannot start: " + command);
-    CloseHandle(started.hThread);
+    const UniqueHandle thread(started.hThread);
     return UniqueHandle(started.hProcess);
 }
 

@@ -12,20 +12,23 @@
 #include <iterator>
 
 using namespace pagora::e2e;
+using namespace pagora;
 
 namespace {
 
 // The screen as the user sees it, as a 24-bit BMP.
 void SaveScreen(const std::string& path) {
-    HDC screen = GetDC(nullptr);
-    const int width = GetDeviceCaps(screen, HORZRES), height = GetDeviceCaps(screen, VERTRES);
+    const WindowDC screen = BorrowDC(nullptr);
+    const int width = GetDeviceCaps(screen.Get(), HORZRES);
+    const int height = GetDeviceCaps(screen.Get(), VERTRES);
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    const GdiObject<HBITMAP> bitmap(
+        CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const MemoryDC memory(CreateCompatibleDC(screen.Get()));
+    const Selection selected = SelectInto(memory.Get(), bitmap.Get());
+    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY);
     GdiFlush();
     const DWORD size = ((width * 3 + 3) & ~3) * height;
     BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size),
@@ -34,10 +37,6 @@ void SaveScreen(const std::string& path) {
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
     out.write(static_cast<const char*>(bits), size);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-    ReleaseDC(nullptr, screen);
 }
 
 void Run(Driver& app, const char* caption, const std::string& done) {
@@ -58,7 +57,8 @@ int main(int argc, char** argv) try {
     app.ClickMenu(" Esporta in html ");
     if (!app.SaveDialogEnter(folder + "listino.html"))
         app.CloseMessageBox(kSaveDialogTitle, IDYES); // replace the last run's file
-    std::cout << " Esporta in html -> " << app.WaitStatus("Salvataggio html eseguito.") << std::endl;
+    std::cout << " Esporta in html -> " << app.WaitStatus("Salvataggio html eseguito.")
+              << std::endl;
     Run(app, " Copia negli appunti ", "Dati copiati negli appunti.");
     std::cout << "clipboard: " << ClipboardText().value_or("").size() << " bytes" << std::endl;
     app.ClickMenu(" Esci ");

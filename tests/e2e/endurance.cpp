@@ -15,6 +15,7 @@
 #include <vector>
 
 using namespace pagora::e2e;
+using pagora::UniqueHandle;
 
 namespace {
 
@@ -34,8 +35,8 @@ DWORD HandlesOf(DWORD processId) {
         ACCESS_MASK access;
     };
     using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "NtQuerySystemInformation")));
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll"), "NtQuerySystemInformation")));
     std::vector<char> table(4 << 20);
     ULONG length = 0;
     if (!query || query(16 /* SystemHandleInformation */, table.data(), table.size(), &length) != 0)
@@ -49,7 +50,8 @@ DWORD HandlesOf(DWORD processId) {
 }
 
 Usage UsageOf(DWORD processId) {
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     Usage usage;
     PROCESS_MEMORY_COUNTERS memory{};
     if (GetProcessMemoryInfo(process.Get(), &memory, sizeof memory)) {
@@ -76,7 +78,8 @@ std::string ReadAll(const std::string& path) {
 
 std::string WithoutStamp(std::string text) {
     const auto start = text.find("<br/><div class=\"value\">");
-    return start == std::string::npos ? text : text.erase(start, text.find("</div>", start) - start);
+    return start == std::string::npos ? text
+                                      : text.erase(start, text.find("</div>", start) - start);
 }
 
 void Step(Driver& app, const char* caption, const char* done) {
@@ -88,7 +91,9 @@ void Step(Driver& app, const char* caption, const char* done) {
 // Which commands a cycle runs: i(mport), e(xport), c(opy); all by default,
 // fewer to find which one holds on to something.
 std::string gSteps = "iec";
-bool Runs(char step) { return gSteps.find(step) != std::string::npos; }
+bool Runs(char step) {
+    return gSteps.find(step) != std::string::npos;
+}
 
 // One cycle; returns the exported file's text.
 std::string Cycle(Driver& app, const std::string& file) {

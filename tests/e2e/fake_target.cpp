@@ -2,6 +2,8 @@
 // commands, a status bar in simple mode, an owner-data grid, the common save
 // dialog, a message box, the clipboard), so that the harness can be proved
 // without the real program.
+#include "Owner.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -65,21 +67,6 @@ void Import() {
     SetStatus("Importazione da Excel eseguita.");
 }
 
-class ClipboardOpening {
-public:
-    explicit ClipboardOpening(HWND owner) : open_(OpenClipboard(owner)) {}
-    ~ClipboardOpening() {
-        if (open_)
-            CloseClipboard();
-    }
-    ClipboardOpening(const ClipboardOpening&) = delete;
-    ClipboardOpening& operator=(const ClipboardOpening&) = delete;
-    explicit operator bool() const { return open_; }
-
-private:
-    bool open_;
-};
-
 void Copy(HWND window) {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     if (!imported) {
@@ -87,14 +74,17 @@ void Copy(HWND window) {
         return;
     }
     const std::string text = "Codice\tNome\tImporto\r\n1\tRossi & figli\t10,50\r\n";
-    ClipboardOpening clipboard(window);
-    HGLOBAL memory = clipboard ? GlobalAlloc(GMEM_MOVEABLE, text.size() + 1) : nullptr;
+    if (!OpenClipboard(window))
+        return SetStatus("Copia non riuscita.");
+    const pagora::ScopeGuard closing([] { CloseClipboard(); });
+    pagora::GlobalBlock memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
     if (!memory)
         return SetStatus("Copia non riuscita.");
-    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-    GlobalUnlock(memory);
+    std::memcpy(GlobalLock(memory.Get()), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory.Get());
     EmptyClipboard();
-    SetClipboardData(CF_TEXT, memory); // the clipboard owns it from here
+    if (SetClipboardData(CF_TEXT, memory.Get()))
+        memory.Release(); // the clipboard owns it from here
     SetStatus("Copiato negli appunti.");
 }
 

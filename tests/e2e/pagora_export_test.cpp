@@ -110,7 +110,8 @@ TEST(Export, DraggedColumnComesFirstUntilTheNextImport) {
     {
         StandIn first(sheet);
         app.ClickMenu(" Importa da Excel ");
-        ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."), "Importazione da Excel eseguita.");
+        ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."),
+                  "Importazione da Excel eseguita.");
     }
     DragTitle(app, 2, 0);
     EXPECT_EQ(app.Grid().columns, (std::vector<std::string>{"C", "A", "B"}));
@@ -122,8 +123,9 @@ TEST(Export, DraggedColumnComesFirstUntilTheNextImport) {
     app.ClickMenu(" Importa da Excel ");
     ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."), "Importazione da Excel eseguita.");
     EXPECT_EQ(app.Grid().columns, (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_NE(CopiedFragment(app).find("<th class=\"header\">A</th>\r\n<th class=\"header\">B</th>"),
-              std::string::npos);
+    EXPECT_NE(
+        CopiedFragment(app).find("<th class=\"header\">A</th>\r\n<th class=\"header\">B</th>"),
+        std::string::npos);
 }
 
 TEST(Export, NothingToSaveOrCopyBeforeAnImport) {
@@ -176,8 +178,9 @@ TEST(Export, FileHeldByAnotherProgramIsReportedAndKept) {
     Folder folder;
     const std::string held = folder.File("aperto.html");
     std::ofstream(held, std::ios::binary) << "contenuto di prima";
-    const HANDLE other = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    UniqueFileHandle other(
+        CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(other);
     auto app = StartWithPriceList();
     app.ClickMenu(kExport);
     EXPECT_FALSE(app.SaveDialogEnter(held)); // the dialog asks before it takes an existing file
@@ -185,7 +188,7 @@ TEST(Export, FileHeldByAnotherProgramIsReportedAndKept) {
     EXPECT_EQ(app.WaitStatus([](const std::string& s) { return s.find("fallito") != s.npos; }),
               "Salvataggio html fallito. EInOutError: I/O error 32");
     EXPECT_EQ(app.Window().cursor, Cursor::Arrow);
-    CloseHandle(other);
+    other.Reset();
     EXPECT_EQ(ReadAll(held), "contenuto di prima");
     app.ClickMenu(kCopy);
     EXPECT_EQ(app.WaitStatus("Dati copiati negli appunti."), "Dati copiati negli appunti.");

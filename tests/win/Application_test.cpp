@@ -38,15 +38,14 @@ TEST(Application, DefaultDisplayShowsTheMessageWithTheFullStopRule) {
 TEST(Application, DefaultDisplayEndsTheMouseCaptureFirst) {
     FakeMessageBox box;
     TApplication app(&box);
-    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    const UniqueWindow window(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                              nullptr, GetModuleHandleA(nullptr), nullptr));
     ASSERT_TRUE(window);
-    SetCapture(window);
-    ASSERT_EQ(GetCapture(), window);
+    SetCapture(window.Get());
+    ASSERT_EQ(GetCapture(), window.Get());
     app.HandleException(Exception("x"));
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(box.shown.size(), 1u);
-    DestroyWindow(window);
 }
 
 TEST(Application, GuardedKeepsFailuresInsideTheCallback) {

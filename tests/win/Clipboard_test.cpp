@@ -1,6 +1,7 @@
 #include "Clipboard.h"
 
 #include "Exceptions.h"
+#include "Owner.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +13,10 @@ namespace pagora {
 namespace {
 
 // A message-only window to own the clipboard, as the main window does.
-class OwnerWindow {
-public:
-    OwnerWindow()
-        : hwnd_(CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                              nullptr)) {}
-    ~OwnerWindow() { DestroyWindow(hwnd_); }
-    OwnerWindow(const OwnerWindow&) = delete;
-    OwnerWindow& operator=(const OwnerWindow&) = delete;
-    HWND Get() const { return hwnd_; }
-
-private:
-    HWND hwnd_;
-};
+UniqueWindow OwnerWindow() {
+    return UniqueWindow(
+        CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+}
 
 // What the clipboard holds, read the way a pasting program reads it.
 struct Content {
@@ -39,6 +31,7 @@ Content ReadClipboard(HWND owner) {
     Content content;
     if (!OpenClipboard(owner))
         return content;
+    const ScopeGuard closing([] { CloseClipboard(); });
     for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
         content.formats.insert(format);
     for (auto [format, target] : {std::pair{UINT{CF_TEXT}, &content.textBlock},
@@ -51,7 +44,6 @@ Content ReadClipboard(HWND owner) {
         target->assign(bytes, strnlen(bytes, size) + (format == CF_TEXT ? 1 : 0));
         GlobalUnlock(data);
     }
-    CloseClipboard();
     return content;
 }
 
@@ -67,7 +59,7 @@ void PlaceEarlierContent(HWND owner) {
 }
 
 TEST(Clipboard, TextBecomesTheOnlyContentWithOneZeroByte) {
-    OwnerWindow owner;
+    const UniqueWindow owner = OwnerWindow();
     const std::string texts[] = {"<tr>\r\nline\nbreak \xe8 &amp;\r\n", ""};
     for (const std::string& text : texts) {
         PlaceEarlierContent(owner.Get());
@@ -83,19 +75,19 @@ TEST(Clipboard, TextBecomesTheOnlyContentWithOneZeroByte) {
 }
 
 TEST(Clipboard, HeldByAnotherWindowRefusesAtOnceAndKeepsTheContent) {
-    OwnerWindow owner;
+    const UniqueWindow owner = OwnerWindow();
     PlaceEarlierContent(owner.Get());
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const UniqueHandle opened(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const UniqueHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::thread holder([&] {
-        OwnerWindow other;
+        const UniqueWindow other = OwnerWindow();
         const BOOL held = OpenClipboard(other.Get());
-        SetEvent(opened);
-        WaitForSingleObject(release, INFINITE);
+        SetEvent(opened.Get());
+        WaitForSingleObject(release.Get(), INFINITE);
         if (held)
             CloseClipboard();
     });
-    WaitForSingleObject(opened, INFINITE);
+    WaitForSingleObject(opened.Get(), INFINITE);
     try {
         TClipboard().SetPlainText(owner.Get(), "new text");
         ADD_FAILURE() << "the clipboard was opened";
@@ -103,10 +95,8 @@ TEST(Clipboard, HeldByAnotherWindowRefusesAtOnceAndKeepsTheContent) {
         EXPECT_STREQ(e.ClassName(), "Exception");
         EXPECT_EQ(e.Message(), "Cannot open clipboard");
     }
-    SetEvent(release);
+    SetEvent(release.Get());
     holder.join();
-    CloseHandle(opened);
-    CloseHandle(release);
     EXPECT_EQ(ReadClipboard(owner.Get()).privateData, "earlier");
 }
 

@@ -69,13 +69,11 @@ TEST_F(GridTest, ColumnsStartAtTheDisplayWidthAndNeverNarrowerThanTheTitle) {
     };
     auto textWidth = [&](const std::string& text) {
         HWND header = reinterpret_cast<HWND>(SendMessageA(Grid(), LVM_GETHEADER, 0, 0));
-        HDC dc = GetDC(header);
-        HGDIOBJ old =
-            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(Grid(), WM_GETFONT, 0, 0)));
+        const WindowDC dc = BorrowDC(header);
+        const Selection font =
+            SelectInto(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(Grid(), WM_GETFONT, 0, 0)));
         SIZE size{};
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(header, dc);
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
         return static_cast<int>(size.cx);
     };
     const int digit = textWidth("0123456789") / 10;

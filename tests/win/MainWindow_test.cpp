@@ -211,26 +211,25 @@ public:
         STARTUPINFOA si{};
         si.cb = sizeof si;
         std::string commandLine = "\"" + exe + "\"";
-        if (CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           nullptr, &si, &pi_))
-            CloseHandle(pi_.hThread);
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &si, &started))
+            return;
+        const UniqueHandle thread(started.hThread);
+        process_.Reset(started.hProcess);
+        processId_ = started.dwProcessId;
     }
     ~RunningProgram() {
-        if (pi_.hProcess) {
-            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(pi_.hProcess, 99);
-            CloseHandle(pi_.hProcess);
-        }
+        if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.Get(), 99);
     }
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
 
-    bool Started() const { return pi_.hProcess != nullptr; }
+    bool Started() const { return static_cast<bool>(process_); }
 
     // Its main window, once the program has shown it.
     HWND WaitForWindow() const {
         for (int i = 0; i < 100; ++i) {
-            WaitForInputIdle(pi_.hProcess, 100);
+            WaitForInputIdle(process_.Get(), 100);
             if (HWND hwnd = FindOwnWindow(); hwnd && IsWindowVisible(hwnd))
                 return hwnd;
             Sleep(50);
@@ -241,9 +240,9 @@ public:
     // The exit code, or -1 when it is still running after the wait.
     long WaitForEnd(DWORD ms) const {
         DWORD code = 0;
-        if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(process_.Get(), ms) != WAIT_OBJECT_0)
             return -1;
-        GetExitCodeProcess(pi_.hProcess, &code);
+        GetExitCodeProcess(process_.Get(), &code);
         return static_cast<long>(code);
     }
 
@@ -253,13 +252,14 @@ private:
              hwnd = FindWindowExA(nullptr, hwnd, "TfExpo", nullptr)) {
             DWORD pid = 0;
             GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == pi_.dwProcessId)
+            if (pid == processId_)
                 return hwnd;
         }
         return nullptr;
     }
 
-    PROCESS_INFORMATION pi_{};
+    UniqueHandle process_;
+    DWORD processId_ = 0;
 };
 
 // pagora.exe beside this test, copied to a name of its own; "" when the

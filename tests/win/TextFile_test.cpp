@@ -70,12 +70,11 @@ TEST(TextFile, WritesInBlocksOf128Bytes) {
     file.Create();
     file.WriteLine(std::string(200, 'b'));
     EXPECT_EQ(ReadAll(name).size(), 128u); // others may read it meanwhile, not write it
-    HANDLE writer = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    const UniqueFileHandle writer(CreateFileA(name.c_str(), GENERIC_WRITE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(writer);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    if (writer != INVALID_HANDLE_VALUE)
-        CloseHandle(writer);
     file.WriteLine(std::string(54, 'c'));
     EXPECT_EQ(ReadAll(name).size(), 256u);
     file.Close();
@@ -103,10 +102,10 @@ TEST(TextFile, CreateFailuresCarryTheSystemCode) {
     ExpectCreateFails(folder.Path().substr(0, folder.Path().size() - 1), 5, "File access denied");
 
     const std::string held = folder.File("held.html");
-    HANDLE other = CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    const UniqueFileHandle other(
+        CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(other);
     ExpectCreateFails(held, 32, "I/O error 32");
-    CloseHandle(other);
 }
 
 TEST(TextFile, ImmutableFolderIsAccessDenied) {

@@ -9,16 +9,16 @@ namespace pagora::standin {
 CallLog::CallLog(const std::wstring& path) {
     if (path.empty())
         return;
-    file_ = Handle(CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_.Valid())
+    file_.Reset(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_)
         throw std::runtime_error("cannot open the log file " + WideToUtf8(path) + ", error " +
                                  std::to_string(GetLastError()));
 }
 
 void CallLog::Write(std::string_view line) {
-    if (!file_.Valid())
+    if (!file_)
         return;
     // One write per line, so a reader never sees half of one.
     const std::string text = std::string(line) + "\n";

@@ -18,7 +18,7 @@ public:
     void Write(std::string_view line);
 
 private:
-    Handle file_;
+    UniqueFileHandle file_;
 };
 
 } // namespace pagora::standin

@@ -1,7 +1,7 @@
-// What the stand-in and its self-check need beyond the program's OLE owners
-// in OleUtil.h (COM pointers, VARIANT, BSTR, the apartment): a wide BSTR, a
-// whole safe array, a kernel handle, and failures that end a setup step.
-// Each owner releases what it holds exactly once, so none may be copied.
+// What the stand-in and its self-check need beyond the program's owners in
+// OleUtil.h and Owner.h (COM pointers, VARIANT, BSTR, handles, the
+// apartment): a wide BSTR, a whole safe array, and failures that end a
+// setup step.
 #pragma once
 
 #include "OleUtil.h"
@@ -28,45 +28,6 @@ inline Bstr WideToBstr(std::wstring_view text) noexcept {
 }
 
 // A whole safe array, destroyed with its elements unless handed on.
-class SafeArray {
-public:
-    explicit SafeArray(SAFEARRAY* adopted) : p_(adopted) {}
-    SafeArray(const SafeArray&) = delete;
-    SafeArray& operator=(const SafeArray&) = delete;
-    ~SafeArray() {
-        if (p_)
-            SafeArrayDestroy(p_);
-    }
-
-    SAFEARRAY* Get() const { return p_; }
-    SAFEARRAY* Detach() { return std::exchange(p_, nullptr); }
-
-private:
-    SAFEARRAY* p_;
-};
-
-// A kernel handle; the failure values of both conventions (null and
-// INVALID_HANDLE_VALUE) count as none.
-class Handle {
-public:
-    explicit Handle(HANDLE adopted = nullptr) : h_(adopted) {}
-    Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    Handle& operator=(Handle&& other) noexcept {
-        std::swap(h_, other.h_);
-        return *this;
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (h_ && h_ != INVALID_HANDLE_VALUE)
-            CloseHandle(h_);
-    }
-
-    HANDLE Get() const { return h_; }
-    bool Valid() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE h_;
-};
+using SafeArray = Unique<SAFEARRAY*, Call<&SafeArrayDestroy>>;
 
 } // namespace pagora::standin

@@ -16,28 +16,18 @@ namespace {
 constexpr wchar_t kClsidText[] = L"{00024500-0000-0000-C000-000000000046}";
 constexpr wchar_t kProgId[] = L"Excel.Application";
 
-class RegistryKey {
-public:
-    RegistryKey(HKEY parent, const std::wstring& path) {
-        const LONG status = RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                            &key_, nullptr);
-        if (status != ERROR_SUCCESS)
-            throw std::runtime_error("cannot create registry key " + WideToUtf8(path) + ", error " +
-                                     std::to_string(status));
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() { RegCloseKey(key_); }
-
-    void SetDefault(const std::wstring& value) {
-        const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-        RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       bytes);
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
+// The key at `path`, created when missing, with `value` as its default value.
+void SetDefaultValue(HKEY parent, const std::wstring& path, const std::wstring& value) {
+    UniqueKey key;
+    const LONG status = RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                        key.Put(), nullptr);
+    if (status != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create registry key " + WideToUtf8(path) + ", error " +
+                                 std::to_string(status));
+    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    RegSetValueExW(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   bytes);
+}
 
 std::wstring ExePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -67,9 +57,9 @@ void RegisterTypeLibrary() {
 }
 
 void RegisterProgId() {
-    RegistryKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsidText + L"\\ProgID")
-        .SetDefault(kProgId);
-    RegistryKey(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID").SetDefault(kClsidText);
+    SetDefaultValue(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsidText + L"\\ProgID",
+                    kProgId);
+    SetDefaultValue(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID", kClsidText);
 }
 
 void RemoveProgId() {

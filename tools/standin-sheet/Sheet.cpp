@@ -270,7 +270,7 @@ HRESULT RegionValue(const Sheet& sheet, VARIANT* out) {
         }
     }
     out->vt = VT_ARRAY | VT_VARIANT;
-    out->parray = array.Detach();
+    out->parray = array.Release();
     return S_OK;
 }
 

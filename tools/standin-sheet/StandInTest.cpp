@@ -19,7 +19,10 @@
 
 using namespace pagora::standin;
 using pagora::ComPtr;
+using pagora::CoTaskString;
+using pagora::ExcepInfo;
 using pagora::OleInitGuard;
+using pagora::UniqueHandle;
 using pagora::Variant;
 
 namespace {
@@ -72,8 +75,8 @@ public:
         if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                             &startup, &started))
             throw std::runtime_error("cannot start the stand-in");
-        process_ = Handle(started.hProcess);
-        Handle thread(started.hThread);
+        process_.Reset(started.hProcess);
+        const UniqueHandle thread(started.hThread);
         const HANDLE waits[] = {ready_.Get(), process_.Get()};
         if (WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0)
             throw std::runtime_error("the stand-in did not get ready");
@@ -97,7 +100,7 @@ public:
 
 private:
     std::wstring log_;
-    Handle ready_, quit_, process_;
+    UniqueHandle ready_, quit_, process_;
 };
 
 class Client {
@@ -106,45 +109,31 @@ public:
         ComPtr<IUnknown> running;
         hr_ = GetActiveObject(kExcelApplicationClsid, nullptr, running.Put());
         if (SUCCEEDED(hr_))
-            hr_ = running->QueryInterface(kExcelApplicationIid, reinterpret_cast<void**>(&app_));
+            hr_ =
+                running->QueryInterface(kExcelApplicationIid, reinterpret_cast<void**>(app_.Put()));
     }
-    Client(const Client&) = delete;
-    Client& operator=(const Client&) = delete;
-    ~Client() { Release(); }
 
     HRESULT Connected() const { return hr_; }
-    ClientApplication* App() const { return app_; }
-    void Release() {
-        if (app_)
-            std::exchange(app_, nullptr)->Release();
-    }
+    ClientApplication* App() const { return app_.Get(); }
 
     HRESULT RangeA1(ComPtr<IDispatch>& range) const {
         Variant a1;
         VARIANT& cell = *a1.Put();
         cell.vt = VT_BSTR;
         cell.bstrVal = WideToBstr(L"A1").Release();
-        return app_->lpVtbl->Range(app_, cell, cell, range.Put());
+        return app_->lpVtbl->Range(app_.Get(), cell, cell, range.Put());
     }
 
 private:
     HRESULT hr_ = E_FAIL;
-    ClientApplication* app_ = nullptr;
+    ComPtr<ClientApplication> app_;
 };
 
 struct Answer {
     HRESULT hr = E_FAIL;
     Variant value;
-    EXCEPINFO exception{};
-    Answer() = default;
-    Answer(const Answer&) = delete;
-    Answer& operator=(const Answer&) = delete;
+    ExcepInfo exception;
     const VARIANT* operator->() const { return &value.Get(); }
-    ~Answer() {
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
-    }
 };
 
 void Get(IDispatch* object, DISPID member, std::optional<LONG> argument, Answer& answer) {
@@ -154,7 +143,7 @@ void Get(IDispatch* object, DISPID member, std::optional<LONG> argument, Answer&
     arg.lVal = argument.value_or(0);
     DISPPARAMS params{argument ? &arg : nullptr, nullptr, argument ? 1u : 0u, 0};
     answer.hr = object->Invoke(member, IID_NULL, 0, DISPATCH_PROPERTYGET, &params,
-                               answer.value.Put(), &answer.exception, nullptr);
+                               answer.value.Put(), answer.exception.Put(), nullptr);
 }
 
 // Range("A1","A1").CurrentRegion, then the given property of that region
@@ -374,8 +363,9 @@ TEST(StandIn, InjectedFailuresReachTheClient) {
             failure.call(client, answer);
             EXPECT_EQ(answer.hr, failure.hr);
             if (failure.description) {
-                EXPECT_EQ(answer.exception.scode, failure.scode);
-                EXPECT_EQ(std::wstring(answer.exception.bstrDescription), failure.description);
+                EXPECT_EQ(answer.exception.Get().scode, failure.scode);
+                EXPECT_EQ(std::wstring(answer.exception.Get().bstrDescription),
+                          failure.description);
             }
         }
         EXPECT_TRUE(LogHas(standIn, failure.logLine));
@@ -387,14 +377,12 @@ TEST(StandIn, RefusedInterfaceAndProgIdRegistration) {
     {
         const StandIn standIn("small.txt", L"--fail QueryInterface:0x80004002 --no-progid");
         EXPECT_EQ(Client().Connected(), E_NOINTERFACE);
-        LPOLESTR progId = nullptr;
-        EXPECT_EQ(ProgIDFromCLSID(kExcelApplicationClsid, &progId), REGDB_E_CLASSNOTREG);
-        CoTaskMemFree(progId);
+        CoTaskString progId;
+        EXPECT_EQ(ProgIDFromCLSID(kExcelApplicationClsid, progId.Put()), REGDB_E_CLASSNOTREG);
     }
     // Registered again by the next start, as every other test expects.
     const StandIn standIn("small.txt");
-    LPOLESTR progId = nullptr;
-    ASSERT_EQ(ProgIDFromCLSID(kExcelApplicationClsid, &progId), S_OK);
-    EXPECT_EQ(std::wstring(progId), L"Excel.Application");
-    CoTaskMemFree(progId);
+    CoTaskString progId;
+    ASSERT_EQ(ProgIDFromCLSID(kExcelApplicationClsid, progId.Put()), S_OK);
+    EXPECT_EQ(std::wstring(progId.Get()), L"Excel.Application");
 }

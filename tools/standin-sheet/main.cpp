@@ -21,24 +21,22 @@ constexpr wchar_t kReadyEvent[] = L"pagora-standin-ready";
 
 std::vector<std::wstring> CommandLineArguments() {
     int count = 0;
-    LPWSTR* raw = CommandLineToArgvW(GetCommandLineW(), &count);
+    const LocalMemory<LPWSTR> raw(CommandLineToArgvW(GetCommandLineW(), &count));
     if (!raw)
         throw std::runtime_error("cannot read the command line");
-    std::vector<std::wstring> arguments(raw + (count > 0 ? 1 : 0), raw + count);
-    LocalFree(raw);
-    return arguments;
+    return std::vector<std::wstring>(raw.Get() + (count > 0 ? 1 : 0), raw.Get() + count);
 }
 
-Handle NamedEvent(const wchar_t* name) {
-    Handle event(CreateEventW(nullptr, TRUE, FALSE, name));
-    if (!event.Valid())
+UniqueHandle NamedEvent(const wchar_t* name) {
+    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name));
+    if (!event)
         throw std::runtime_error("cannot create an event, error " + std::to_string(GetLastError()));
     return event;
 }
 
 int QuitRunning() {
-    const Handle quit(OpenEventW(EVENT_MODIFY_STATE, FALSE, kQuitEvent));
-    if (!quit.Valid()) {
+    const UniqueHandle quit(OpenEventW(EVENT_MODIFY_STATE, FALSE, kQuitEvent));
+    if (!quit) {
         std::fputs("standin-sheet: no stand-in is running\n", stderr);
         return 1;
     }
@@ -50,33 +48,27 @@ int QuitRunning() {
 // own, and the object could never see the client's final release (see
 // ApplicationObject::ReleaseConnection). The stand-in keeps the object alive
 // itself, so the entry lasts as long as a strong one would.
-class ActiveObject {
-public:
-    explicit ActiveObject(IUnknown* object) {
-        ThrowIfFailed(RegisterActiveObject(object, CLSID_Application, ACTIVEOBJECT_WEAK, &cookie_),
-                      "RegisterActiveObject");
-    }
-    ActiveObject(const ActiveObject&) = delete;
-    ActiveObject& operator=(const ActiveObject&) = delete;
-    ~ActiveObject() { RevokeActiveObject(cookie_, nullptr); }
-
-private:
-    DWORD cookie_ = 0;
-};
+// Revoked when the returned guard ends.
+auto RegisterActive(IUnknown* object) {
+    DWORD cookie = 0;
+    ThrowIfFailed(RegisterActiveObject(object, CLSID_Application, ACTIVEOBJECT_WEAK, &cookie),
+                  "RegisterActiveObject");
+    return ScopeGuard([cookie] { RevokeActiveObject(cookie, nullptr); });
+}
 
 // The process that started this one. A stand-in outliving it (a test that
 // crashed, a script's launcher killed) would go on answering every later
 // client in place of the next stand-in, so it ends with it.
-Handle ParentProcess() {
-    const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+UniqueHandle ParentProcess() {
+    const UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     const DWORD self = GetCurrentProcessId();
     for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
          more = Process32NextW(snapshot.Get(), &entry))
         if (entry.th32ProcessID == self)
-            return Handle(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ParentProcessID));
-    return Handle();
+            return UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ParentProcessID));
+    return UniqueHandle();
 }
 
 // Serves the apartment's calls, which arrive as window messages, until the
@@ -106,16 +98,16 @@ int RunServer(Options& options) {
     ThrowIfFailed(apartment.Result(), "CoInitializeEx");
     RegisterTypeLibrary();
     options.registerProgId ? RegisterProgId() : RemoveProgId();
-    const Handle quit = NamedEvent(kQuitEvent);
-    const Handle ready = NamedEvent(kReadyEvent);
+    const UniqueHandle quit = NamedEvent(kQuitEvent);
+    const UniqueHandle ready = NamedEvent(kReadyEvent);
     // A quit request that nobody served must not end this new instance.
     ResetEvent(quit.Get());
-    const Handle parent = ParentProcess();
+    const UniqueHandle parent = ParentProcess();
     const ComPtr<ApplicationObject> application(new ApplicationObject(services));
     {
-        const ActiveObject registration(static_cast<_Application*>(application.Get()));
+        const auto registration = RegisterActive(static_cast<_Application*>(application.Get()));
         SetEvent(ready.Get());
-        Serve(quit.Get(), parent.Valid() ? parent.Get() : nullptr);
+        Serve(quit.Get(), parent.Get());
         ResetEvent(ready.Get());
         application->StopWatchingConnections();
     }

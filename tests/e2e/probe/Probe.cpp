@@ -186,7 +186,7 @@ std::string Answer(HWND window, const std::string& request) {
 }
 
 std::string ReadRequest(const ProbeChannel& channel, LONG id) {
-    MutexLock lock(channel.Mutex(), kChannelLockMs);
+    const MutexLock lock = LockMutex(channel.Mutex(), kChannelLockMs);
     const ChannelMemory& memory = channel.Memory();
     if (!lock || memory.requestId != id)
         return {};
@@ -196,7 +196,7 @@ std::string ReadRequest(const ProbeChannel& channel, LONG id) {
 void WriteAnswer(const ProbeChannel& channel, LONG id, std::string answer) {
     if (answer.size() > kAnswerCapacity)
         answer = Failure("the answer does not fit the channel; ask for fewer rows");
-    MutexLock lock(channel.Mutex(), kChannelLockMs);
+    const MutexLock lock = LockMutex(channel.Mutex(), kChannelLockMs);
     ChannelMemory& memory = channel.Memory();
     // The driver may have given up on this request and sent another one.
     if (!lock || memory.requestId != id)

@@ -81,7 +81,8 @@ void TMainMenu::AttachTo(HWND hwnd) {
 
 TfExpo::TfExpo(TApplication& application, const TfExpoServices& services, ValueCall valueCall)
     : app_(application), svc_(services),
-      settings_(ReadFormatSettings()), env_{&settings_, &svc_.Clock, SameTextLocale},
+      settings_(ReadFormatSettings()), env_{&settings_, &svc_.Clock, SameTextLocale,
+                                            AnsiPrefixLength},
       font_(kFontFace, kFontHeight),
       dlgSaveImport(services.SaveDialog), Importa1{cmImporta, " Importa da Excel ",
                                                    Handler(&TfExpo::mnuImportadaExcelClick)},

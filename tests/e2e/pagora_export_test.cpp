@@ -191,5 +191,40 @@ TEST(Export, FileHeldByAnotherProgramIsReportedAndKept) {
     EXPECT_EQ(app.WaitStatus("Dati copiati negli appunti."), "Dati copiati negli appunti.");
 }
 
+// Under a UTF-8 code page (LANG=hi_IN.UTF-8) characters of two, three and
+// four bytes, in the column names too, reach the grid, the clipboard and the
+// file whole; a file name in such characters is saved.
+TEST(Utf8CodePage, ImportCopyAndExportKeepEveryCharacter) {
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "needs the UTF-8 code page (LANG=hi_IN.UTF-8)";
+    Folder folder;
+    auto app = Driver::Start("pagora.exe");
+    {
+        StandIn sheet("Str:€\tStr:कीमत\tStr:😀\tStr:Disponibile\n"
+                      "Str:Caffè\tStr:मूल्य ₹\tStr:😀 ok\tBool:true\n");
+        app.ClickMenu(" Importa da Excel ");
+        ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."),
+                  "Importazione da Excel eseguita.");
+    }
+    const GridView grid = app.Grid();
+    EXPECT_EQ(grid.columns, (std::vector<std::string>{"€", "कीमत", "😀", "Disponibile"}));
+    ASSERT_EQ(grid.rows.size(), 1u);
+    EXPECT_EQ(grid.rows[0], (std::vector<std::string>{"Caffè", "मूल्य ₹", "😀 ok", "True"}));
+
+    const std::string copied = CopiedFragment(app);
+    EXPECT_NE(copied.find("<th class=\"header\">€</th>\r\n<th class=\"header\">कीमत</th>\r\n"
+                          "<th class=\"header\">😀</th>\r\n"),
+              std::string::npos);
+    EXPECT_NE(copied.find("<tr><td><span class=\"gen\">Caffè</span></td><td><span "
+                          "class=\"gen\">मूल्य ₹</span></td><td><span class=\"gen\">😀 ok</span>"),
+              std::string::npos);
+
+    const std::string file = folder.File("मूल्य.html");
+    app.ClickMenu(kExport);
+    ASSERT_TRUE(app.SaveDialogEnter(file));
+    EXPECT_EQ(app.WaitStatus("Salvataggio html eseguito."), "Salvataggio html eseguito.");
+    EXPECT_EQ(WithoutStamp(ReadAll(file)), WithoutStamp(copied));
+}
+
 } // namespace
 } // namespace pagora::e2e

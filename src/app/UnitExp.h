@@ -146,7 +146,7 @@ private:
 
     // The fragment and the export's file.
     void BuildHtml();
-    void WriteHtmlFile();
+    void WriteHtmlFile(const std::wstring& fileName);
     void CloseAfterFailure() noexcept;
 
     // The window.

@@ -24,11 +24,16 @@ std::string ReadAll(const std::string& path) {
 // A folder of the test's own, emptied of what the test wrote.
 struct Folder {
     std::string path;
+    std::wstring widePath; // the same folder, for names beyond the code page
     std::vector<std::string> files;
     Folder() {
         char base[MAX_PATH];
         GetTempPathA(MAX_PATH, base);
-        path = std::string(base) + "pagora-export-" + std::to_string(GetCurrentProcessId()) + "\\";
+        wchar_t wideBase[MAX_PATH];
+        GetTempPathW(MAX_PATH, wideBase);
+        const std::string own = "pagora-export-" + std::to_string(GetCurrentProcessId()) + "\\";
+        path = base + own;
+        widePath = wideBase + std::wstring(own.begin(), own.end()); // digits only
         CreateDirectoryA(path.c_str(), nullptr);
     }
     ~Folder() {
@@ -110,7 +115,8 @@ TEST(Export, DraggedColumnComesFirstUntilTheNextImport) {
     {
         StandIn first(sheet);
         app.ClickMenu(" Importa da Excel ");
-        ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."), "Importazione da Excel eseguita.");
+        ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."),
+                  "Importazione da Excel eseguita.");
     }
     DragTitle(app, 2, 0);
     EXPECT_EQ(app.Grid().columns, (std::vector<std::string>{"C", "A", "B"}));
@@ -122,8 +128,9 @@ TEST(Export, DraggedColumnComesFirstUntilTheNextImport) {
     app.ClickMenu(" Importa da Excel ");
     ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."), "Importazione da Excel eseguita.");
     EXPECT_EQ(app.Grid().columns, (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_NE(CopiedFragment(app).find("<th class=\"header\">A</th>\r\n<th class=\"header\">B</th>"),
-              std::string::npos);
+    EXPECT_NE(
+        CopiedFragment(app).find("<th class=\"header\">A</th>\r\n<th class=\"header\">B</th>"),
+        std::string::npos);
 }
 
 TEST(Export, NothingToSaveOrCopyBeforeAnImport) {
@@ -176,7 +183,8 @@ TEST(Export, FileHeldByAnotherProgramIsReportedAndKept) {
     Folder folder;
     const std::string held = folder.File("aperto.html");
     std::ofstream(held, std::ios::binary) << "contenuto di prima";
-    const HANDLE other = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE other =
+        CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     auto app = StartWithPriceList();
     app.ClickMenu(kExport);
@@ -189,6 +197,31 @@ TEST(Export, FileHeldByAnotherProgramIsReportedAndKept) {
     EXPECT_EQ(ReadAll(held), "contenuto di prima");
     app.ClickMenu(kCopy);
     EXPECT_EQ(app.WaitStatus("Dati copiati negli appunti."), "Dati copiati negli appunti.");
+}
+
+// "Caffā.html" (ā is not in code page 1252) beside "Caffa.html": the wide
+// dialog asks no replace question, since no such file exists, and the export
+// refuses the name instead of writing the look-alike. "Caffè.html" is saved.
+TEST(Export, NameBeyondTheCodePageIsRefusedAndTheLookAlikeKept) {
+    Folder folder;
+    const std::string lookAlike = folder.File("Caffa.html");
+    std::ofstream(lookAlike, std::ios::binary) << "contenuto di prima";
+    const std::wstring typed = folder.widePath + L"Caff\u0101.html";
+    auto app = StartWithPriceList();
+    app.ClickMenu(kExport);
+    ASSERT_TRUE(app.SaveDialogEnter(typed));
+    EXPECT_EQ(app.WaitStatus([](const std::string& s) { return s.find("fallito") != s.npos; }),
+              "Salvataggio html fallito. EInOutError: I/O error 123");
+    EXPECT_EQ(app.Window().cursor, Cursor::Arrow);
+    EXPECT_EQ(ReadAll(lookAlike), "contenuto di prima");
+    EXPECT_EQ(GetFileAttributesW(typed.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    const std::string held = folder.File("Caff\xE8.html");
+    app.ClickMenu(kExport);
+    ASSERT_TRUE(app.SaveDialogEnter(folder.widePath + L"Caff\u00E8.html"));
+    EXPECT_EQ(app.WaitStatus("Salvataggio html eseguito."), "Salvataggio html eseguito.");
+    EXPECT_EQ(WithoutStamp(ReadAll(held)), WithoutStamp(CopiedFragment(app)));
+    EXPECT_EQ(ReadAll(lookAlike), "contenuto di prima");
 }
 
 // Under a UTF-8 code page (LANG=hi_IN.UTF-8) characters of two, three and

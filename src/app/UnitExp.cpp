@@ -70,7 +70,8 @@ LRESULT CALLBACK TfExpoWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 TfExpo::TfExpo(TApplication& application, const TfExpoServices& services, ValueCall valueCall)
     : app_(application), svc_(services),
-      settings_(ReadFormatSettings()), env_{&settings_, &svc_.Clock, SameTextLocale},
+      settings_(ReadFormatSettings()), env_{&settings_, &svc_.Clock, SameTextLocale,
+                                            AnsiPrefixLength},
       font_(NewFont(kFontFace, kFontHeight)),
       dlgSaveImport(services.SaveDialog), Importa1{cmImporta, " Importa da Excel ",
                                                    Handler(&TfExpo::mnuImportadaExcelClick)},

@@ -119,7 +119,7 @@ private:
     void ResetTable();
     // The fragment and the export's file.
     void BuildHtml();
-    void WriteHtmlFile(HourGlass& hourGlass);
+    void WriteHtmlFile(const std::wstring& fileName, HourGlass& hourGlass);
     void CloseAfterFailure() noexcept;
 
     // The window.

@@ -11,9 +11,10 @@ constexpr char kExportFailure[] = "Salvataggio html fallito. ";
 constexpr char kCopyFailure[] = "Copia negli appunti fallita. ";
 
 // Up to and including the last '\' or ':'; empty when the name has neither.
-std::string DirectoryOf(const std::string& fileName) {
-    const auto end = fileName.find_last_of("\\:");
-    return end == std::string::npos ? std::string() : fileName.substr(0, end + 1);
+// Taken from the wide name: a byte of a double-byte character can equal '\'.
+std::wstring DirectoryOf(const std::wstring& fileName) {
+    const auto end = fileName.find_last_of(L"\\:");
+    return end == std::wstring::npos ? std::wstring() : fileName.substr(0, end + 1);
 }
 } // namespace
 
@@ -28,28 +29,34 @@ void TfExpo::Generascript1Click(TObject* /*Sender*/) {
     }
     status.SetSimpleText("Preparazione salvataggio html...");
     dlgSaveImport.SetInitialDir(FLastDir);
-    if (!dlgSaveImport.Execute(hwnd_)) {
+    bool confirmed = false;
+    if (!Guarded(kExportFailure, [&] { confirmed = dlgSaveImport.Execute(hwnd_); }))
+        return;
+    if (!confirmed) {
         status.SetSimpleText("Salvataggio html annullato.");
         return;
     }
     status.SetSimpleText("Salvataggio html in corso...");
     HourGlass hourGlass(svc_.Cursor);
-    const std::string fileName = dlgSaveImport.FileName();
+    const std::wstring fileName = dlgSaveImport.FileName();
     // Remembered before the file is touched, so the next dialog opens here
-    // even when this export fails.
-    FLastDir = DirectoryOf(fileName);
-    FHtmlFile.Bind(fileName);
-    Guarded(kExportFailure, [&] { WriteHtmlFile(hourGlass); });
+    // even when this export fails; a folder the code page cannot name is
+    // left to the system's choice.
+    FLastDir = WideToAnsiExact(DirectoryOf(fileName)).value_or(std::string());
+    Guarded(kExportFailure, [&] { WriteHtmlFile(fileName, hourGlass); });
 }
 
-// The cursor is normal again before the file is closed, and so before any
-// failure line. The success text stands before the close: a failing close
-// then replaces it with the failure line.
-void TfExpo::WriteHtmlFile(HourGlass& hourGlass) {
+// The name is bound inside the guarded stage: a name beyond the code page
+// fails there as a name the system refuses. The cursor is normal again
+// before the file is closed, and so before any failure line. The success
+// text stands before the close: a failing close then replaces it with the
+// failure line.
+void TfExpo::WriteHtmlFile(const std::wstring& fileName, HourGlass& hourGlass) {
     ScopeGuard closeAfterFailure([&] {
         hourGlass.Reset();
         CloseAfterFailure();
     });
+    FHtmlFile.Bind(AnsiFileName(fileName));
     FHtmlFile.Create();
     BuildHtml();
     const std::size_t count = FHtmlLines->Count();

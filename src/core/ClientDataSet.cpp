@@ -486,7 +486,12 @@ void TField::SetValueText(std::string_view text) {
 std::uint64_t TClientDataSet::Parse(std::size_t columnIndex, std::string_view text) {
     const Store::Column& column = store_->columns[columnIndex];
     if (column.type == TFieldType::ftString) {
-        text = text.substr(0, std::min(text.find('\0'), column.size));
+        text = text.substr(0, text.find('\0'));
+        // A text longer than the column keeps its first bytes, but no half
+        // of a character that takes more than one.
+        if (text.size() > column.size)
+            text = text.substr(0, env_.PrefixLength ? env_.PrefixLength(text, column.size)
+                                                    : column.size);
         return store_->PutText(column.slots[current_], text);
     }
     if (text.empty())

@@ -23,11 +23,14 @@ int DisplayWidth(TFieldType type, int size);
 
 // What the table needs of its surroundings: the user's settings (read live,
 // they change with the regional settings), the clock for the current year,
-// and the user's locale-aware comparison without regard to case.
+// the user's locale-aware comparison without regard to case, and where a
+// text may be cut: the length of its longest start within a number of bytes
+// that does not end inside a character (without it, every byte is one).
 struct TableEnvironment {
     const FormatSettings* Settings = nullptr;
     const Clock* Now = nullptr;
     std::function<bool(std::string_view, std::string_view)> SameText;
+    std::function<std::size_t(std::string_view, std::size_t)> PrefixLength = nullptr;
 };
 
 class TFieldDefs;

@@ -60,6 +60,7 @@ PAGORA_EXCEPTION(EVariantUnexpectedError, EVariantError);
 
 PAGORA_EXCEPTION(EDatabaseError, Exception);
 PAGORA_EXCEPTION(EConvertError, Exception);
+PAGORA_EXCEPTION(EEncodingError, Exception);
 PAGORA_EXCEPTION(EDSWriter, Exception);
 PAGORA_EXCEPTION(EHeapException, Exception);
 PAGORA_EXCEPTION(EOutOfMemory, EHeapException);

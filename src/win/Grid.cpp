@@ -1,6 +1,8 @@
 #include "Grid.h"
 
 #include "Exceptions.h"
+#include "Font.h"
+#include "OleUtil.h"
 #include "Owner.h"
 
 #include <algorithm>
@@ -182,7 +184,9 @@ void TDBGrid::FillCell(NMLVDISPINFOA& info) const {
         static_cast<std::size_t>(item.iItem) >= Table()->RecordCount())
         return;
     const std::string text = Table()->CellText(item.iItem, item.iSubItem);
-    const std::size_t n = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+    // A text longer than the buffer is cut between two characters, never
+    // inside one (a character of UTF-8 takes up to four bytes).
+    const std::size_t n = AnsiPrefixLength(text, static_cast<std::size_t>(item.cchTextMax - 1));
     std::memcpy(item.pszText, text.data(), n);
     item.pszText[n] = '\0';
 }

@@ -1,5 +1,7 @@
 #include "Locale.h"
 
+#include "OleUtil.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -8,13 +10,20 @@ namespace pagora {
 
 namespace {
 
-// The locale's text for one item, or nothing when the call fails.
+// The locale's text for one item in the ANSI code page, or nothing when the
+// call fails. Asked for in its wide form and converted here: the ANSI call
+// would convert by the locale's own code page, which need not be the
+// system's (a UTF-8 system with an Italian locale), and into a buffer of
+// fixed size.
 std::optional<std::string> LocaleText(LCTYPE item) {
-    char buffer[256];
-    int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, item, buffer, sizeof buffer);
+    const int size = GetLocaleInfoW(LOCALE_USER_DEFAULT, item, nullptr, 0);
+    if (size <= 0)
+        return std::nullopt;
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, item, text.data(), size);
     if (length <= 0)
         return std::nullopt;
-    return std::string(buffer, length - 1);
+    return WideToAnsi(text.data(), static_cast<std::size_t>(length - 1));
 }
 
 // A separator is one character; an empty setting means none at all, and
@@ -91,10 +100,12 @@ FormatSettings ReadFormatSettings() {
     return settings;
 }
 
+// Compared in the wide form, for the same reason as LocaleText.
 bool SameTextLocale(std::string_view a, std::string_view b) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
-                          static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
+    const std::wstring wideA = AnsiToWide(a), wideB = AnsiToWide(b);
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideA.data(),
+                          static_cast<int>(wideA.size()), wideB.data(),
+                          static_cast<int>(wideB.size())) == CSTR_EQUAL;
 }
 
 LocalTime SystemClock::Now() const {

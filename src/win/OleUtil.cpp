@@ -1,5 +1,8 @@
 #include "OleUtil.h"
 
+#include "Exceptions.h"
+
+#include <climits>
 #include <cstdio>
 #include <new>
 
@@ -7,15 +10,36 @@ namespace pagora {
 
 namespace {
 
-std::string WideToAnsiBySystem(const wchar_t* text, std::size_t length) {
-    // A character of the ANSI code page takes at most two bytes, so one call
-    // into a buffer of twice the length does, without asking for the size.
-    const int wideLength = static_cast<int>(length);
-    std::string result(2 * length, '\0');
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(),
-                                         static_cast<int>(result.size()), nullptr, nullptr);
-    result.resize(static_cast<std::size_t>(size));
+[[noreturn]] void RaiseEncodingError(DWORD code) {
+    throw EEncodingError("Text could not be converted for code page " + std::to_string(GetACP()) +
+                         " (error " + std::to_string(code) + ": " + SysErrorMessage(code) + ")");
+}
+
+// The system's conversions count in int.
+int SystemLength(std::size_t length) {
+    if (length > static_cast<std::size_t>(INT_MAX))
+        RaiseEncodingError(ERROR_ARITHMETIC_OVERFLOW);
+    return static_cast<int>(length);
+}
+
+// Runs a conversion of the system's twice: once for the size it needs, once
+// into a result of that size. `convert(out, size)` returns what the system
+// returns; a non-empty text always needs at least one unit.
+template <class Out, class Convert> Out Converted(const Convert& convert) {
+    const int size = convert(nullptr, 0);
+    if (size <= 0)
+        RaiseEncodingError(GetLastError());
+    Out result(static_cast<std::size_t>(size), typename Out::value_type());
+    if (convert(result.data(), size) != size)
+        RaiseEncodingError(GetLastError());
     return result;
+}
+
+std::string WideToAnsiBySystem(const wchar_t* text, std::size_t length) {
+    const int wideLength = SystemLength(length);
+    return Converted<std::string>([&](char* out, int size) {
+        return WideCharToMultiByte(CP_ACP, 0, text, wideLength, out, size, nullptr, nullptr);
+    });
 }
 
 } // namespace
@@ -70,11 +94,10 @@ std::string BstrToAnsi(BSTR text) {
 std::wstring AnsiToWide(std::string_view text) {
     if (text.empty())
         return {};
-    const int ansiLength = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), ansiLength, nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), ansiLength, result.data(), size);
-    return result;
+    const int ansiLength = SystemLength(text.size());
+    return Converted<std::wstring>([&](wchar_t* out, int size) {
+        return MultiByteToWideChar(CP_ACP, 0, text.data(), ansiLength, out, size);
+    });
 }
 
 Bstr AnsiToBstr(std::string_view text) {
@@ -83,6 +106,46 @@ Bstr AnsiToBstr(std::string_view text) {
     if (!result.Get())
         throw std::bad_alloc();
     return result;
+}
+
+std::optional<std::string> WideToAnsiExact(std::wstring_view text) {
+    if (text.empty())
+        return std::string();
+    const int length = SystemLength(text.size());
+    // UTF-8 holds every character and refuses both the flag and the report
+    // of a default character; there only a broken surrogate pair comes back
+    // changed, which the round trip finds.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    std::string ansi = Converted<std::string>([&](char* out, int size) {
+        return WideCharToMultiByte(CP_ACP, flags, text.data(), length, out, size, nullptr,
+                                   utf8 ? nullptr : &usedDefault);
+    });
+    if (usedDefault || AnsiToWide(ansi) != text)
+        return std::nullopt;
+    return ansi;
+}
+
+std::size_t AnsiPrefixLength(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit)
+        return text.size();
+    if (GetACP() == CP_UTF8) {
+        // A character of UTF-8 never starts with a continuation byte (10xxxxxx).
+        while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80)
+            --limit;
+        return limit;
+    }
+    // In a double-byte code page only a walk from the start tells a lead
+    // byte from a trail byte.
+    std::size_t end = 0;
+    for (;;) {
+        const std::size_t next =
+            end + (IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size() ? 2 : 1);
+        if (next > limit)
+            return end;
+        end = next;
+    }
 }
 
 std::string TrimMessageEnd(std::string text) {

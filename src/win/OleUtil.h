@@ -1,7 +1,7 @@
 // Small owners for the OLE run-time's resources (COM pointers, VARIANT, BSTR,
 // task-memory strings, exception details, safe-array locks, the apartment),
-// the conversion between the program's ANSI text and OLE's wide text, and
-// the system's message text for an error code.
+// the conversion between the program's ANSI text and the system's wide text,
+// and the system's message text for an error code.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 #include "Owner.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -127,11 +128,23 @@ private:
     HRESULT hr_;
 };
 
-// Text in the system's ANSI code page <-> OLE's wide text.
+// Text in the system's ANSI code page <-> OLE's wide text. Every character
+// the code page holds arrives whole, however many bytes it takes there (up to
+// four in UTF-8); one it lacks becomes what the system maps it to. A text
+// the system cannot convert raises EEncodingError: none ever comes back
+// shorter without a word.
 std::string WideToAnsi(const wchar_t* text, std::size_t length);
 std::string BstrToAnsi(BSTR text); // a null BSTR is the empty text
 std::wstring AnsiToWide(std::string_view text);
 Bstr AnsiToBstr(std::string_view text);
+
+// The text in the ANSI code page when each of its characters is there as
+// itself (no look-alike, no default character), or nothing.
+std::optional<std::string> WideToAnsiExact(std::wstring_view text);
+
+// The length of the longest start of the text that takes at most `limit`
+// bytes and does not end inside a character of the ANSI code page.
+std::size_t AnsiPrefixLength(std::string_view text, std::size_t limit);
 
 // Trailing blanks, control characters and full stops removed.
 std::string TrimMessageEnd(std::string text);

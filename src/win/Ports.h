@@ -10,13 +10,16 @@
 
 namespace pagora {
 
-// The modal save dialog (the real one is TSaveDialog over GetSaveFileNameA).
+// The modal save dialog (the real one is TSaveDialog over GetSaveFileNameW).
+// Execute is true when a name was confirmed, false when the user cancelled
+// or closed the dialog, and raises Exception when the dialog failed. The
+// name is the full path in its wide form, as the user typed it.
 class SaveDialogPort {
 public:
     virtual ~SaveDialogPort() = default;
     virtual void SetInitialDir(const std::string& dir) = 0;
-    virtual bool Execute(HWND owner) = 0;              // true when a name was confirmed
-    virtual const std::string& FileName() const = 0;   // full path after a confirmed dialog
+    virtual bool Execute(HWND owner) = 0;
+    virtual const std::wstring& FileName() const = 0;
 };
 
 // The system clipboard: places the text as the only content, CF_TEXT.

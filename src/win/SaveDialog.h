@@ -7,36 +7,48 @@
 
 #include <commdlg.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace pagora {
 
 namespace save_dialog {
-inline constexpr char kTitle[] = "Salva html";
-inline constexpr char kDefaultExt[] = "html";
+inline constexpr wchar_t kTitle[] = L"Salva html";
+inline constexpr wchar_t kDefaultExt[] = L"html";
 // Pairs of description and pattern, separated by '|'.
-inline constexpr std::string_view kFilter =
-    "Documento web (*.html)|*.html|Documento di testo (*.txt)|*.txt|Tutti i file (*.*)|*.*";
+inline constexpr std::wstring_view kFilter =
+    L"Documento web (*.html)|*.html|Documento di testo (*.txt)|*.txt|Tutti i file (*.*)|*.*";
 inline constexpr DWORD kOptions = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
                                   OFN_NOREADONLYRETURN | OFN_ENABLESIZING | OFN_EXPLORER;
 } // namespace save_dialog
 
+// The two system calls the dialog makes; tests put their own in place.
+struct SaveDialogCalls {
+    std::function<BOOL(OPENFILENAMEW&)> Show = [](OPENFILENAMEW& ofn) {
+        return GetSaveFileNameW(&ofn);
+    };
+    std::function<DWORD()> ExtendedError = [] { return CommDlgExtendedError(); };
+};
+
 class TSaveDialog : public SaveDialogPort {
 public:
-    TSaveDialog();
+    explicit TSaveDialog(SaveDialogCalls calls = {});
 
     void SetInitialDir(const std::string& dir) override { initialDir_ = dir; }
     const std::string& InitialDir() const { return initialDir_; }
-    // False when the user cancelled or closed the dialog (or it could not be shown).
+    // The dialog in its wide form, so that the name comes back as the user
+    // typed it, not as a look-alike in the code page. False when the user
+    // cancelled or closed it; a dialog that failed raises Exception.
     bool Execute(HWND owner) override;
-    const std::string& FileName() const override { return fileName_; }
+    const std::wstring& FileName() const override { return fileName_; }
     DWORD FilterIndex() const { return filterIndex_; }
 
 private:
-    std::string filter_; // kFilter in the system's form: NUL separated, NUL NUL at the end
+    SaveDialogCalls calls_;
+    std::wstring filter_; // kFilter in the system's form: NUL separated, NUL NUL at the end
     std::string initialDir_;
-    std::string fileName_;
+    std::wstring fileName_;
     DWORD filterIndex_ = 1;
 };
 

@@ -1,8 +1,11 @@
 #include "TextFile.h"
 
+#include "OleUtil.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace pagora {
@@ -33,6 +36,13 @@ std::string InOutErrorMessage(int code) {
 
 void RaiseInOutError(int code) {
     throw EInOutError(InOutErrorMessage(code), code);
+}
+
+std::string AnsiFileName(std::wstring_view name) {
+    std::optional<std::string> ansi = WideToAnsiExact(name);
+    if (!ansi)
+        RaiseInOutError(ERROR_INVALID_NAME);
+    return std::move(*ansi);
 }
 
 void TTextFile::Bind(std::string name) {

@@ -19,6 +19,11 @@ namespace pagora {
 std::string InOutErrorMessage(int code);
 [[noreturn]] void RaiseInOutError(int code);
 
+// The name as the ANSI file functions take it. A name with a character the
+// code page lacks is refused as the system refuses a name it cannot use
+// (EInOutError 123): a look-alike would be another file.
+std::string AnsiFileName(std::wstring_view name);
+
 class TTextFile {
 public:
     static constexpr std::size_t kBufferSize = 128;

@@ -291,12 +291,20 @@ HWND Driver::FindDialog(std::string_view title, Timeout timeout) {
 }
 
 bool Driver::SaveDialogEnter(const std::string& path, std::string_view title, Timeout timeout) {
+    std::wstring wide(path.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, path.data(),
+                                                        static_cast<int>(path.size()), wide.data(),
+                                                        static_cast<int>(wide.size()))));
+    return SaveDialogEnter(wide, title, timeout);
+}
+
+bool Driver::SaveDialogEnter(const std::wstring& path, std::string_view title, Timeout timeout) {
     HWND dialog = FindDialog(title, timeout);
     if (!dialog)
         throw DriverError("no dialog '" + std::string(title) + "' appeared");
     HWND name = FileNameControl(dialog);
     DWORD_PTR done = 0;
-    if (!name || !SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+    if (!name || !SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
                                       SMTO_ABORTIFHUNG, 2000, &done))
         throw DriverError("cannot put the file name into '" + std::string(title) + "'");
     return DismissDialog(dialog, IDOK, timeout);

@@ -97,6 +97,10 @@ public:
     // a prompt instead (FindMessageBox(title) reads it).
     bool SaveDialogEnter(const std::string& path, std::string_view title = kSaveDialogTitle,
                          Timeout timeout = kDefaultTimeout);
+    // The name typed in its wide form, as a user types characters that the
+    // code page may lack.
+    bool SaveDialogEnter(const std::wstring& path, std::string_view title = kSaveDialogTitle,
+                         Timeout timeout = kDefaultTimeout);
     bool SaveDialogCancel(std::string_view title = kSaveDialogTitle,
                           Timeout timeout = kDefaultTimeout);
     std::optional<std::string> FindMessageBox(std::string_view caption = kMessageBoxCaption,

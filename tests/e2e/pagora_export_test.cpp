@@ -24,11 +24,16 @@ std::string ReadAll(const std::string& path) {
 // A folder of the test's own, emptied of what the test wrote.
 struct Folder {
     std::string path;
+    std::wstring widePath; // the same folder, for names beyond the code page
     std::vector<std::string> files;
     Folder() {
         char base[MAX_PATH];
         GetTempPathA(MAX_PATH, base);
-        path = std::string(base) + "pagora-export-" + std::to_string(GetCurrentProcessId()) + "\\";
+        wchar_t wideBase[MAX_PATH];
+        GetTempPathW(MAX_PATH, wideBase);
+        const std::string own = "pagora-export-" + std::to_string(GetCurrentProcessId()) + "\\";
+        path = base + own;
+        widePath = wideBase + std::wstring(own.begin(), own.end()); // digits only
         CreateDirectoryA(path.c_str(), nullptr);
     }
     ~Folder() {
@@ -192,6 +197,66 @@ TEST(Export, FileHeldByAnotherProgramIsReportedAndKept) {
     EXPECT_EQ(ReadAll(held), "contenuto di prima");
     app.ClickMenu(kCopy);
     EXPECT_EQ(app.WaitStatus("Dati copiati negli appunti."), "Dati copiati negli appunti.");
+}
+
+// "Caffā.html" (ā is not in code page 1252) beside "Caffa.html": the wide
+// dialog asks no replace question, since no such file exists, and the export
+// refuses the name instead of writing the look-alike. "Caffè.html" is saved.
+TEST(Export, NameBeyondTheCodePageIsRefusedAndTheLookAlikeKept) {
+    Folder folder;
+    const std::string lookAlike = folder.File("Caffa.html");
+    std::ofstream(lookAlike, std::ios::binary) << "contenuto di prima";
+    const std::wstring typed = folder.widePath + L"Caff\u0101.html";
+    auto app = StartWithPriceList();
+    app.ClickMenu(kExport);
+    ASSERT_TRUE(app.SaveDialogEnter(typed));
+    EXPECT_EQ(app.WaitStatus([](const std::string& s) { return s.find("fallito") != s.npos; }),
+              "Salvataggio html fallito. EInOutError: I/O error 123");
+    EXPECT_EQ(app.Window().cursor, Cursor::Arrow);
+    EXPECT_EQ(ReadAll(lookAlike), "contenuto di prima");
+    EXPECT_EQ(GetFileAttributesW(typed.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    const std::string held = folder.File("Caff\xE8.html");
+    app.ClickMenu(kExport);
+    ASSERT_TRUE(app.SaveDialogEnter(folder.widePath + L"Caff\u00E8.html"));
+    EXPECT_EQ(app.WaitStatus("Salvataggio html eseguito."), "Salvataggio html eseguito.");
+    EXPECT_EQ(WithoutStamp(ReadAll(held)), WithoutStamp(CopiedFragment(app)));
+    EXPECT_EQ(ReadAll(lookAlike), "contenuto di prima");
+}
+
+// Under a UTF-8 code page (LANG=hi_IN.UTF-8) characters of two, three and
+// four bytes, in the column names too, reach the grid, the clipboard and the
+// file whole; a file name in such characters is saved.
+TEST(Utf8CodePage, ImportCopyAndExportKeepEveryCharacter) {
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "needs the UTF-8 code page (LANG=hi_IN.UTF-8)";
+    Folder folder;
+    auto app = Driver::Start("pagora.exe");
+    {
+        StandIn sheet("Str:€\tStr:कीमत\tStr:😀\tStr:Disponibile\n"
+                      "Str:Caffè\tStr:मूल्य ₹\tStr:😀 ok\tBool:true\n");
+        app.ClickMenu(" Importa da Excel ");
+        ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."),
+                  "Importazione da Excel eseguita.");
+    }
+    const GridView grid = app.Grid();
+    EXPECT_EQ(grid.columns, (std::vector<std::string>{"€", "कीमत", "😀", "Disponibile"}));
+    ASSERT_EQ(grid.rows.size(), 1u);
+    EXPECT_EQ(grid.rows[0], (std::vector<std::string>{"Caffè", "मूल्य ₹", "😀 ok", "True"}));
+
+    const std::string copied = CopiedFragment(app);
+    EXPECT_NE(copied.find("<th class=\"header\">€</th>\r\n<th class=\"header\">कीमत</th>\r\n"
+                          "<th class=\"header\">😀</th>\r\n"),
+              std::string::npos);
+    EXPECT_NE(copied.find("<tr><td><span class=\"gen\">Caffè</span></td><td><span "
+                          "class=\"gen\">मूल्य ₹</span></td><td><span class=\"gen\">😀 ok</span>"),
+              std::string::npos);
+
+    const std::string file = folder.File("मूल्य.html");
+    app.ClickMenu(kExport);
+    ASSERT_TRUE(app.SaveDialogEnter(file));
+    EXPECT_EQ(app.WaitStatus("Salvataggio html eseguito."), "Salvataggio html eseguito.");
+    EXPECT_EQ(WithoutStamp(ReadAll(file)), WithoutStamp(copied));
 }
 
 } // namespace

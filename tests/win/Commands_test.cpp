@@ -115,6 +115,33 @@ TEST(Commands, ExportFailureIsReportedAndTheFolderRemembered) {
     EXPECT_EQ(w.dialog.initialDir, folder.Path() + "missing\\");
 }
 
+// A name with a character the code page lacks is refused as the system
+// refuses a name, never saved under a look-alike; a dialog that fails is
+// reported as a failure, not as a cancel.
+TEST(Commands, ExportRefusesANameBeyondTheCodePageAndReportsAFailingDialog) {
+    CommandHarness w;
+    TempFolder folder("commands");
+    w.FillPriceList();
+    const std::string lookAlike = folder.File("Caffa.html");
+    std::ofstream(lookAlike, std::ios::binary) << "prima";
+    // UTF-8 lacks only half a surrogate pair; code page 1252 lacks ā.
+    const std::wstring lacking = GetACP() == CP_UTF8 ? std::wstring(1, wchar_t(0xD800)) : L"\u0101";
+    w.dialog.typedName = AnsiToWide(folder.Path()) + L"Caff" + lacking + L".html";
+    w.Click(cmEsporta);
+    EXPECT_EQ(w.Status(), "Salvataggio html fallito. EInOutError: I/O error 123");
+    EXPECT_EQ(w.cursor.calls, (std::vector<std::string>{"hourglass", "default"}));
+    EXPECT_EQ(ReadAll(lookAlike), "prima");
+    EXPECT_EQ(GetFileAttributesW(w.dialog.typedName.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    w.cursor.calls.clear();
+    w.dialog.fail = true;
+    w.Click(cmEsporta);
+    EXPECT_EQ(w.dialog.initialDir, folder.Path()) << "the folder of the refused name";
+    EXPECT_EQ(w.Status(), "Salvataggio html fallito. Exception: The save dialog failed "
+                          "(dialog error 0x3003)");
+    EXPECT_TRUE(w.cursor.calls.empty());
+}
+
 TEST(Commands, RefusedClipboardKeepsTheBuiltLines) {
     CommandHarness w;
     w.FillPriceList();

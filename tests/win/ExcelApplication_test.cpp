@@ -113,12 +113,55 @@ TEST(OleText, SystemMessagesAndTheFallback) {
 }
 
 TEST(OleText, AnsiAndWideRoundTrip) {
-    const std::string text = "Qt\xE0 \xB0" "C \x80"; // à, °, € in code page 1252
+    const std::string text = "Qt\xE0 \xB0"
+                             "C \x80"; // à, °, € in code page 1252
     EXPECT_EQ(WideToAnsi(AnsiToWide(text).c_str(), AnsiToWide(text).size()), text);
     EXPECT_EQ(BstrToAnsi(nullptr), "");
     Bstr bstr = AnsiToBstr("");
     EXPECT_NE(bstr.Get(), nullptr);
     EXPECT_EQ(SysStringLen(bstr.Get()), 0u);
+}
+
+// Characters of two, three and four bytes in UTF-8 (the last a surrogate
+// pair), alone and together: each arrives whole in both directions, a cut
+// falls between characters, and a description made only of them reaches the
+// message. Runs under LANG=hi_IN.UTF-8, which has no 8-bit code page.
+TEST(OleText, Utf8CharactersOfEveryLength) {
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "needs the UTF-8 code page (LANG=hi_IN.UTF-8)";
+    const struct {
+        std::wstring wide;
+        std::string ansi;
+    } cases[] = {
+        {L"\u00E8", "\xC3\xA8"},
+        {L"\u20AC", "\xE2\x82\xAC"},
+        {L"\u0915", "\xE0\xA4\x95"},
+        {L"\U0001F600", "\xF0\x9F\x98\x80"},
+        {L"a\u00E8\u20AC\U0001F600z", "a\xC3\xA8\xE2\x82\xAC\xF0\x9F\x98\x80z"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WideToAnsi(c.wide.data(), c.wide.size()), c.ansi);
+        EXPECT_EQ(BstrToAnsi(Bstr(SysAllocString(c.wide.c_str())).Get()), c.ansi);
+        EXPECT_EQ(AnsiToWide(c.ansi), c.wide);
+        EXPECT_EQ(WideToAnsiExact(c.wide), c.ansi);
+    }
+    EXPECT_EQ(WideToAnsiExact(L"a\xD800"), std::nullopt) << "half a surrogate pair";
+
+    const std::string mixed = "a\xE2\x82\xAC\xF0\x9F\x98\x80"; // 1 + 3 + 4 bytes
+    const std::size_t cuts[] = {0, 1, 1, 1, 4, 4, 4, 4, 8, 8};
+    for (std::size_t limit = 0; limit < std::size(cuts); ++limit)
+        EXPECT_EQ(AnsiPrefixLength(mixed, limit), cuts[limit]) << "at most " << limit << " bytes";
+
+    FakeRange range;
+    range.answer = DISP_E_EXCEPTION;
+    range.fillException = [](EXCEPINFO& e) {
+        e.bstrDescription = SysAllocString(L"\u0924\u094D\u0930\u0941\u091F\u093F");
+        e.scode = kAppError;
+    };
+    const std::optional<OleFailure> failure = FailureOf([&] { GetDispProperty(&range, 0x76); });
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->message, "\xE0\xA4\xA4\xE0\xA5\x8D\xE0\xA4\xB0\xE0\xA5\x81\xE0\xA4\x9F"
+                                "\xE0\xA4\xBF");
 }
 
 TEST_F(OleTest, ApartmentGuardsBalance) {

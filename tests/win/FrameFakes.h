@@ -44,15 +44,25 @@ struct FakeClipboard : ClipboardPort {
     }
 };
 
+// Confirms fileName (ANSI) or, when set, typedName (a name the code page may
+// lack); cancels when both are empty; fails as the system's dialog can.
 struct FakeSaveDialog : SaveDialogPort {
     std::string initialDir, fileName;
+    std::wstring typedName;
+    bool fail = false;
     int executed = 0;
     void SetInitialDir(const std::string& dir) override { initialDir = dir; }
     bool Execute(HWND) override {
         ++executed;
-        return !fileName.empty();
+        if (fail)
+            throw Exception("The save dialog failed (dialog error 0x3003)");
+        confirmed_ = typedName.empty() ? AnsiToWide(fileName) : typedName;
+        return !confirmed_.empty();
     }
-    const std::string& FileName() const override { return fileName; }
+    const std::wstring& FileName() const override { return confirmed_; }
+
+private:
+    std::wstring confirmed_;
 };
 
 struct TfExpoTestAccess {

@@ -21,7 +21,7 @@ class RegionLoaderTest : public testing::Test {
 protected:
     FormatSettings settings = ReadFormatSettings();
     FixedClock clock{LocalTime{2026, 3, 15, 9, 30, 0, 0}};
-    TableEnvironment env{&settings, &clock, SameTextLocale};
+    TableEnvironment env{&settings, &clock, SameTextLocale, AnsiPrefixLength};
     TClientDataSet cds{env};
     const bool italian = GetUserDefaultLCID() == 0x0410;
     const char decimal = LocaleDecimal();
@@ -249,6 +249,37 @@ TEST_F(RegionLoaderTest, FailuresAndWhatTheyLeave) {
         if (cds.Active())
             EXPECT_EQ(cds.RecordCount(), c.records) << c.what << " (records, pending included)";
     }
+}
+
+// In the UTF-8 code page (LANG=hi_IN.UTF-8) headers made only of characters
+// of three and four bytes name their columns, texts and the platform's texts
+// arrive whole, a text longer than its column is cut between two characters,
+// and names still compare without regard to case.
+TEST_F(RegionLoaderTest, Utf8HeadersAndTexts) {
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "needs the UTF-8 code page (LANG=hi_IN.UTF-8)";
+    std::string euros = "a";
+    for (int i = 0; i < 100; ++i)
+        euros += "€";
+    Load({
+        {Str("€"), Str("कीमत"), Str("😀"), Str("È")},
+        {Str("Caffè €"), Str("मूल्य"), Str("😀😀"), Bool(true)},
+        {Str(euros), Cy(3.25), Empty(), Bool(false)},
+    });
+    EXPECT_EQ(Columns(), (std::vector<std::string>{"€:string:255", "कीमत:string:255",
+                                                   "😀:string:255", "È:string:255"}));
+    const std::vector<std::vector<std::string>> expected = {
+        {"Caffè €", "मूल्य", "😀😀", "True"},
+        {euros.substr(0, 1 + 84 * 3), "3.25", "null", "False"},
+    };
+    EXPECT_EQ(Records(), expected);
+
+    cds.CloseTable();
+    cds.ClearFieldDefs();
+    EXPECT_EQ(Fails([&] {
+                  Load({{Str("È"), Str("è")}, {I4(1), I4(2)}});
+              }),
+              "EDatabaseError: A component named è already exists");
 }
 
 TEST_F(RegionLoaderTest, ASingleValueIsNoArray) {

@@ -20,7 +20,12 @@ void SaveScreen(const std::string& path) {
     HDC screen = GetDC(nullptr);
     const int width = GetDeviceCaps(screen, HORZRES), height = GetDeviceCaps(screen, VERTRES);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(screen);
@@ -58,7 +63,8 @@ int main(int argc, char** argv) try {
     app.ClickMenu(" Esporta in html ");
     if (!app.SaveDialogEnter(folder + "listino.html"))
         app.CloseMessageBox(kSaveDialogTitle, IDYES); // replace the last run's file
-    std::cout << " Esporta in html -> " << app.WaitStatus("Salvataggio html eseguito.") << std::endl;
+    std::cout << " Esporta in html -> " << app.WaitStatus("Salvataggio html eseguito.")
+              << std::endl;
     Run(app, " Copia negli appunti ", "Dati copiati negli appunti.");
     std::cout << "clipboard: " << ClipboardText().value_or("").size() << " bytes" << std::endl;
     app.ClickMenu(" Esci ");

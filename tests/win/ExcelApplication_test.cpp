@@ -16,7 +16,7 @@ namespace {
 struct OleFailure {
     std::string className, message;
     HRESULT code = S_OK;
-    std::string source;
+    std::string source{};
 };
 
 std::optional<OleFailure> FailureOf(const std::function<void()>& call) {
@@ -113,7 +113,8 @@ TEST(OleText, SystemMessagesAndTheFallback) {
 }
 
 TEST(OleText, AnsiAndWideRoundTrip) {
-    const std::string text = "Qt\xE0 \xB0" "C \x80"; // à, °, € in code page 1252
+    const std::string text = "Qt\xE0 \xB0"
+                             "C \x80"; // à, °, € in code page 1252
     EXPECT_EQ(WideToAnsi(AnsiToWide(text).c_str(), AnsiToWide(text).size()), text);
     EXPECT_EQ(BstrToAnsi(nullptr), "");
     Bstr bstr = AnsiToBstr("");

@@ -31,8 +31,9 @@ namespace {
 //  - in a 64-bit process, every fresh attach to the running application
 //    (GetActiveObject, calls, Release) keeps 3 handles of
 //    ...\Software\Classes\Wow6432Node, which Wine's 64-bit OLE opens while
-//    it looks up the application interface for its proxy. Seen on hosts that
-//    run no 32-bit code; Wine with its 32-bit half installed keeps none.
+//    it looks up the application interface for its proxy. Measured on a host
+//    that runs no 32-bit code; where Wine's 32-bit half is installed the same
+//    loop keeps none, and the allowance goes unused.
 // The import attaches afresh each time, so an import is one attach.
 struct KeptKey {
     std::wstring_view pathEnd;

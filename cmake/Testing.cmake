@@ -5,7 +5,7 @@ include(GoogleTest)
 # cross build registers one ctest entry per executable instead.
 function(pagora_add_gtest target)
   add_executable(${target} ${ARGN})
-  target_link_libraries(${target} PRIVATE gtest gtest_main)
+  target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main)
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${target} COMMAND ${target} --gtest_brief=1)
   else()

@@ -4,9 +4,9 @@
 # Usage: scripts/screenshot.sh [path/to/pagora.exe] [output.png]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-exe=${1:-$here/build-win/bin/pagora.exe}
-out=${2:-$here/docs/screenshot-start.png}
 source "$here/scripts/env.sh"
+exe=${1:-$here/$pagora_program_build/bin/pagora.exe}
+out=${2:-$here/docs/screenshot-start.png}
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
@@ -22,7 +22,7 @@ sleep 1
 
 # A Wine desktop gives the window its caption and frame; without a window
 # manager top-level windows would have none.
-wine explorer /desktop=shot,800x600 "$exe" >/dev/null 2>&1 &
+"$here/scripts/wine" explorer /desktop=shot,800x600 "$exe" >/dev/null 2>&1 &
 app=$!
 sleep "${PAGORA_SHOT_WAIT:-6}"
 mkdir -p "$(dirname "$out")"

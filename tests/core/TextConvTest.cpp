@@ -68,8 +68,9 @@ TEST(TextToInt, AcceptsOnlyTheIntegerForms) {
         std::int32_t value = 12345;
         bool ok = TryTextToInt(c.text, value);
         EXPECT_EQ(ok, c.value.has_value());
-        if (ok && c.value)
+        if (ok && c.value) {
             EXPECT_EQ(value, *c.value);
+        }
     }
 }
 
@@ -214,8 +215,9 @@ void ExpectDateTimes(const FormatSettings& fs, const std::vector<DateTimeCase>& 
         double value = -999;
         bool ok = TryTextToDateTime(c.text, fs, clock, value);
         EXPECT_EQ(ok, c.value.has_value());
-        if (ok && c.value)
+        if (ok && c.value) {
             EXPECT_NEAR(value, *c.value, 1e-9);
+        }
     }
 }
 

@@ -129,7 +129,8 @@ void Driver::Attach(const StartOptions& options) {
         throw DriverError("cannot create the probe channel (error " +
                           std::to_string(GetLastError()) + ")");
     HMODULE probe = ProbeModule();
-    auto hook = reinterpret_cast<HOOKPROC>(GetProcAddress(probe, "ProbeHook"));
+    auto hook =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "ProbeHook")));
     DWORD thread = GetWindowThreadProcessId(window_, nullptr);
     hook_.Reset(hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, probe, thread) : nullptr);
     if (!hook_)

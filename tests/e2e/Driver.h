@@ -54,9 +54,9 @@ struct GridView {
 };
 
 struct StartOptions {
-    std::string arguments;
-    std::string workingDirectory; // empty: the driver's own
-    std::string mainCaption;      // empty: the first captioned top-level window
+    std::string arguments{};
+    std::string workingDirectory{}; // empty: the driver's own
+    std::string mainCaption{};      // empty: the first captioned top-level window
     Timeout timeout = kDefaultTimeout;
 };
 

@@ -36,7 +36,8 @@ void WriteFile(const std::string& path, const std::string& text) {
 
 UniqueHandle StartProcess(const std::string& command) {
     std::string line = command;
-    STARTUPINFOA startup{sizeof startup};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))

@@ -22,7 +22,12 @@ void SaveScreen(const std::string& path) {
     const int width = GetDeviceCaps(screen.Get(), HORZRES);
     const int height = GetDeviceCaps(screen.Get(), VERTRES);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     const GdiObject<HBITMAP> bitmap(
         CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));

@@ -16,7 +16,7 @@ namespace {
 struct OleFailure {
     std::string className, message;
     HRESULT code = S_OK;
-    std::string source;
+    std::string source{};
 };
 
 std::optional<OleFailure> FailureOf(const std::function<void()>& call) {

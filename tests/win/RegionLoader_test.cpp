@@ -246,8 +246,9 @@ TEST_F(RegionLoaderTest, FailuresAndWhatTheyLeave) {
             << c.what;
         EXPECT_EQ(cds.Active(), c.open) << c.what;
         EXPECT_EQ(cds.FieldDefs().Count(), c.definitions) << c.what;
-        if (cds.Active())
+        if (cds.Active()) {
             EXPECT_EQ(cds.RecordCount(), c.records) << c.what << " (records, pending included)";
+        }
     }
 }
 

@@ -18,7 +18,7 @@ struct Cell {
     VARTYPE Kind = VT_EMPTY;
     long long Integer = 0;
     double Real = 0;
-    std::string Text; // ANSI, for OleStr
+    std::string Text{}; // ANSI, for OleStr
 
     void FillInto(VARIANT& v) const {
         VariantInit(&v);

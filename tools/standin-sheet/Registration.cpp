@@ -63,12 +63,19 @@ void RegisterProgId() {
 }
 
 void RemoveProgId() {
-    // Only the link from the class to its name: that is what ProgIDFromCLSID
-    // reads, and nothing else needs to go.
-    const std::wstring key = std::wstring(L"CLSID\\") + kClsidText + L"\\ProgID";
-    const LONG status = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        throw std::runtime_error("cannot remove the ProgID, error " + std::to_string(status));
+    // The class key holds nothing but the ProgID here, and a class key left
+    // empty answers REGDB_E_KEYMISSING instead of the unknown class a client
+    // meets where nobody registered one: both go. Wine's OLE of either width
+    // also looks in the other width's view of the registry when its own has
+    // no name, so they go from both views.
+    const std::wstring classKey = std::wstring(L"CLSID\\") + kClsidText;
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+        for (const std::wstring& key : {classKey + L"\\ProgID", classKey}) {
+            const LONG status = RegDeleteKeyExW(HKEY_CLASSES_ROOT, key.c_str(), view, 0);
+            if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+                throw std::runtime_error("cannot remove " + WideToUtf8(key) + ", error " +
+                                         std::to_string(status));
+        }
 }
 
 } // namespace pagora::standin

@@ -70,7 +70,8 @@ public:
         std::wstring command = L"\"" + ExeFolder() + L"standin-sheet.exe\" --sheet \"" +
                                Widen(STANDIN_SAMPLES_DIR) + L"/" + Widen(sample) + L"\" --log \"" +
                                log_ + L"\" " + options;
-        STARTUPINFOW startup{sizeof startup};
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
         if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                             &startup, &started))

@@ -3,8 +3,9 @@
 // the hourglass shows, so no WM_SETCURSOR comes to undo it meanwhile.
 #pragma once
 
-#include "Owner.h"
 #include "Ports.h"
+
+#include <utility>
 
 namespace pagora {
 
@@ -21,15 +22,24 @@ private:
     TCursor cursor_ = TCursor::crDefault;
 };
 
-struct SetDefaultCursor {
-    void operator()(CursorPort* cursor) const { cursor->SetDefault(); }
-};
-
 // The hourglass for the lifetime of the guard; the normal cursor again on
-// every way out, or earlier with Reset.
-class HourGlass : public Unique<CursorPort*, SetDefaultCursor> {
+// every way out, or earlier with Reset. It cannot be handed on, copied or
+// moved, so nothing can drop the hourglass without the normal cursor coming
+// back.
+class HourGlass {
 public:
-    explicit HourGlass(CursorPort& cursor) : Unique(&cursor) { cursor.SetHourGlass(); }
+    explicit HourGlass(CursorPort& cursor) : cursor_(&cursor) { cursor.SetHourGlass(); }
+    HourGlass(const HourGlass&) = delete;
+    HourGlass& operator=(const HourGlass&) = delete;
+    ~HourGlass() { Reset(); }
+
+    void Reset() noexcept {
+        if (cursor_)
+            std::exchange(cursor_, nullptr)->SetDefault();
+    }
+
+private:
+    CursorPort* cursor_;
 };
 
 } // namespace pagora

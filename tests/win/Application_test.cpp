@@ -6,6 +6,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 
 namespace pagora {
 namespace {
@@ -77,9 +78,18 @@ TEST(Application, HourGlassGuardRestoresTheCursorOnEveryWayOut) {
         throw Exception("x");
     } catch (const Exception&) {
     }
-    { HourGlass busy(cursor); }
+    {
+        HourGlass busy(cursor);
+        busy.Reset();
+        busy.Reset();
+    }
     EXPECT_EQ(cursor.calls,
-              (std::vector<std::string>{"hourglass", "default", "hourglass", "default"}));
+              (std::vector<std::string>{"hourglass", "default", "hourglass", "default"}))
+        << "an early reset is the only one";
+    // Nothing can take the hourglass away from the guard.
+    static_assert(!std::is_copy_constructible_v<HourGlass> &&
+                  !std::is_move_constructible_v<HourGlass>);
+    static_assert(!std::is_copy_assignable_v<HourGlass> && !std::is_move_assignable_v<HourGlass>);
 }
 
 } // namespace

@@ -38,24 +38,22 @@ void TfExpo::Generascript1Click(TObject* /*Sender*/) {
     }
     status.SetSimpleText("Salvataggio html in corso...");
     HourGlass hourGlass(svc_.Cursor);
-    const std::wstring fileName = dlgSaveImport.FileName();
-    // Remembered before the file is touched, so the next dialog opens here
-    // even when this export fails; a folder the code page cannot name is
-    // left to the system's choice.
-    FLastDir = WideToAnsiExact(DirectoryOf(fileName)).value_or(std::string());
-    Guarded(kExportFailure, [&] { WriteHtmlFile(fileName, hourGlass); });
+    Guarded(kExportFailure, [&] { WriteHtmlFile(dlgSaveImport.FileName(), hourGlass); });
 }
 
-// The name is bound inside the guarded stage: a name beyond the code page
-// fails there as a name the system refuses. The cursor is normal again
-// before the file is closed, and so before any failure line. The success
-// text stands before the close: a failing close then replaces it with the
-// failure line.
+// The whole stage is guarded: the folder's and the name's conversions fail
+// here like a name the system refuses. The cursor is normal again before the
+// file is closed, and so before any failure line. The success text stands
+// before the close: a failing close then replaces it with the failure line.
 void TfExpo::WriteHtmlFile(const std::wstring& fileName, HourGlass& hourGlass) {
     ScopeGuard closeAfterFailure([&] {
         hourGlass.Reset();
         CloseAfterFailure();
     });
+    // Remembered before the file is touched, so the next dialog opens here
+    // even when this export fails; a folder the code page cannot name is
+    // left to the system's choice.
+    FLastDir = WideToAnsiExact(DirectoryOf(fileName)).value_or(std::string());
     FHtmlFile.Bind(AnsiFileName(fileName));
     FHtmlFile.Create();
     BuildHtml();

@@ -2,6 +2,8 @@
 
 #include "WindowSearch.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -86,6 +88,11 @@ Cursor CursorNamed(const std::string& name) {
     if (name == "arrow")
         return Cursor::Arrow;
     return name == "wait" ? Cursor::Wait : Cursor::Other;
+}
+
+// Two numbers of a probe's record, from `first` on, as the ends of a span.
+RECT SpanOf(const Record& record, std::size_t first) {
+    return {std::stoi(record[first]), 0, std::stoi(record[first + 1]), 0};
 }
 
 } // namespace
@@ -268,6 +275,7 @@ GridView Driver::ReadGrid(const std::string& request) {
     std::vector<Record> answer = Ask(request);
     const Record& titles = Find(answer, "columns", 1);
     GridView grid{{titles.begin() + 1, titles.end()},
+                  Find(answer, "indicator", 2)[1] == "1",
                   std::stoi(Find(answer, "count", 2)[1]),
                   std::stoi(Find(answer, "focused", 2)[1]),
                   {}};
@@ -275,6 +283,72 @@ GridView Driver::ReadGrid(const std::string& request) {
         if (record.front() == "row")
             grid.rows.emplace_back(record.begin() + 2, record.end());
     return grid;
+}
+
+GridPicture Driver::DrawnGrid() {
+    GridPicture picture;
+    for (const Record& record : Ask("drawn")) {
+        if (record.front() == "column" && record.size() == 3)
+            picture.columns.push_back(SpanOf(record, 1));
+        if (record.front() != "drawn" || record.size() < 5)
+            continue;
+        const RECT span = SpanOf(record, 2);
+        DrawnRow row{std::stoi(record[1]), {0, span.left, 0, span.right}, record[4] == "1", {}};
+        for (std::size_t i = 5; i < record.size(); ++i)
+            row.highlighted.push_back(std::stoi(record[i]));
+        picture.rows.push_back(row);
+    }
+    return picture;
+}
+
+HWND Driver::GridWindow() const {
+    HWND grid = FindWindowExA(window_, nullptr, WC_LISTVIEWA, nullptr);
+    if (!grid)
+        throw DriverError("the window has no grid");
+    return grid;
+}
+
+// Posted as the keyboard would: the grid takes it after what came before.
+void Driver::GridKey(WORD key) {
+    HWND grid = GridWindow();
+    PostMessageA(grid, WM_KEYDOWN, key, 1);
+    PostMessageA(grid, WM_KEYUP, key, 0xC0000001);
+}
+
+void Driver::ClickCell(int row, int column) {
+    const GridPicture picture = DrawnGrid();
+    auto drawn = std::find_if(picture.rows.begin(), picture.rows.end(),
+                              [row](const DrawnRow& each) { return each.row == row; });
+    if (drawn == picture.rows.end() || column < 0 ||
+        column >= static_cast<int>(picture.columns.size()))
+        throw DriverError("cell " + std::to_string(row) + "," + std::to_string(column) +
+                          " is not in view");
+    const RECT& span = picture.columns[column];
+    const LPARAM at =
+        MAKELPARAM((span.left + span.right) / 2, (drawn->bounds.top + drawn->bounds.bottom) / 2);
+    PostMessageA(GridWindow(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(GridWindow(), WM_LBUTTONUP, 0, at);
+}
+
+// Both titles must be in view; a narrow column is taken near its middle.
+void Driver::DragTitle(int from, int to) {
+    const GridPicture picture = DrawnGrid();
+    if (std::max(from, to) >= static_cast<int>(picture.columns.size()) || std::min(from, to) < 0)
+        throw DriverError("no column " + std::to_string(std::max(from, to)));
+    HWND header = FindWindowExA(GridWindow(), nullptr, WC_HEADERA, nullptr);
+    RECT bounds{};
+    GetClientRect(header, &bounds);
+    // The header moves sideways with the rows: its own coordinates.
+    RECT a = picture.columns[from], b = picture.columns[to];
+    MapWindowPoints(GridWindow(), header, reinterpret_cast<POINT*>(&a), 2);
+    MapWindowPoints(GridWindow(), header, reinterpret_cast<POINT*>(&b), 2);
+    const int y = bounds.bottom / 2;
+    const int x0 = std::min<int>(a.left + 10, (a.left + a.right) / 2);
+    const int x1 = b.left + 4;
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y));
+    for (int step = 1; step <= 10; ++step)
+        SendMessageA(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x0 + (x1 - x0) * step / 10, y));
+    SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x1, y));
 }
 
 WindowInfo Driver::Window() {

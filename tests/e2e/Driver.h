@@ -13,6 +13,7 @@
 #pragma once
 
 #include "Clipboard.h"
+#include "GridPicture.h"
 #include "Handles.h"
 #include "Harness.h"
 #include "ProbeProtocol.h"
@@ -46,7 +47,8 @@ struct WindowInfo {
 };
 
 struct GridView {
-    std::vector<std::string> columns; // titles in display order
+    std::vector<std::string> columns; // the fields' titles in display order
+    bool indicator;                   // an untitled record indicator comes first
     int itemCount;
     int focused; // -1 when no row has the focus
     // The rows asked for, in the order asked; cells in display order.
@@ -89,6 +91,15 @@ public:
 
     GridView Grid(); // every row
     GridView Grid(const std::vector<int>& rows);
+    // What the grid draws, read from its pixels (GridPicture.h).
+    GridPicture DrawnGrid();
+    // The user's input to the grid: a key; a click in the middle of a cell
+    // of a row in view; a title dragged with the mouse from near the left
+    // edge of one column to the left edge of another. Columns are the list
+    // view's, the indicator's included.
+    void GridKey(WORD key);
+    void ClickCell(int row, int column);
+    void DragTitle(int from, int to);
     WindowInfo Window();
 
     // Dialogs and message boxes of this program only, whatever is in front.
@@ -122,6 +133,7 @@ private:
     std::optional<std::vector<Record>> TryAsk(const std::string& request, Timeout timeout);
     void Click(const MenuItem& item);
     GridView ReadGrid(const std::string& request);
+    HWND GridWindow() const;
     bool DismissDialog(HWND dialog, int button, Timeout timeout);
 
     UniqueHandle process_;

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
 #include <fstream>
 #include <iterator>
 
@@ -74,32 +72,10 @@ TEST(Window, StartsCentredEmptyWithItsFourCommands) {
                                                   " &Esporta in html ", " E&sci "}));
     EXPECT_EQ(app.StatusText(), "");
     EXPECT_EQ(app.Grid().columns.size(), 0u);
+    EXPECT_FALSE(app.Grid().indicator) << "the empty grid has no column at all";
     app.ClickMenu(" Esci ");
     EXPECT_TRUE(app.WaitExit());
     EXPECT_EQ(app.ExitCode(), 0u);
-}
-
-// Drags a column title with the mouse from the middle of one title to the left
-// edge of another, as the user does; the titles' places come from the grid's
-// column widths, and both must be in view.
-void DragTitle(Driver& app, int from, int to) {
-    HWND grid = FindWindowExA(app.MainWindow(), nullptr, "SysListView32", nullptr);
-    HWND header = FindWindowExA(grid, nullptr, "SysHeader32", nullptr);
-    ASSERT_TRUE(header);
-    const auto leftOf = [&](int column) {
-        int x = 0;
-        for (int i = 0; i < column; ++i)
-            x += static_cast<int>(SendMessageA(grid, LVM_GETCOLUMNWIDTH, i, 0));
-        return x;
-    };
-    RECT bounds{};
-    GetClientRect(header, &bounds);
-    const int y = bounds.bottom / 2;
-    const int x0 = leftOf(from) + 10, x1 = leftOf(to) + 4;
-    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y));
-    for (int step = 1; step <= 10; ++step)
-        SendMessageA(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x0 + (x1 - x0) * step / 10, y));
-    SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x1, y));
 }
 
 std::string CopiedFragment(Driver& app) {
@@ -118,7 +94,7 @@ TEST(Export, DraggedColumnComesFirstUntilTheNextImport) {
         ASSERT_EQ(app.WaitStatus("Importazione da Excel eseguita."),
                   "Importazione da Excel eseguita.");
     }
-    DragTitle(app, 2, 0);
+    app.DragTitle(3, 1); // the indicator is column 0
     EXPECT_EQ(app.Grid().columns, (std::vector<std::string>{"C", "A", "B"}));
     const std::string body = "<th class=\"header\">C</th>\r\n<th class=\"header\">A</th>\r\n"
                              "<th class=\"header\">B</th>\r\n<tr><td><span class=\"gen\">3</span>";

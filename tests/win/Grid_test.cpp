@@ -1,5 +1,6 @@
 #include "FrameFakes.h"
 #include "GridFill.h"
+#include "GridPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@ protected:
     }
     HWND Grid() const { return w.GridHandle(); }
     TClientDataSet& Table() const { return w.Table(); }
+    int CurrentField() const { return TfExpoTestAccess::Grid(*w.form).CurrentField(); }
 
     WindowHarness w;
 };
@@ -35,19 +37,27 @@ const Rows kRows = {
     {"", "-7", "1E20", ""},
 };
 
+// Narrow enough for every column to be in view.
+const Columns kNarrow = {{"A", ftInteger}, {"B", ftInteger}, {"C", ftInteger}};
+const Rows kNumbers = {{"1", "2", "3"}, {"4", "5", "6"}, {"7", "8", "9"}};
+
 TEST_F(GridTest, ShowsTheOpenTableColumnsRowsAndTexts) {
     FillTable(Table(), kColumns, kRows);
 
-    EXPECT_EQ(ColumnTitles(Grid()), (std::vector<std::string>{"Nome", "Qty", "Prezzo", "Data"}));
+    EXPECT_EQ(ColumnTitles(Grid()), (std::vector<std::string>{"", "Nome", "Qty", "Prezzo", "Data"}))
+        << "the indicator comes first, untitled";
+    EXPECT_EQ(SendMessageA(Grid(), LVM_GETCOLUMNWIDTH, 0, 0), TDBGrid::kIndicatorWidth);
     ASSERT_EQ(RowCount(Grid()), 3);
     const Rows shown = {
         {"mela", "3", "2,5", "31/12/2026"},
         {"pera", "", "0,0001", "01/02/2026 10:30:00"},
         {"", "-7", "1E20", ""},
     };
-    for (int r = 0; r < 3; ++r)
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(CellOf(Grid(), r, 0), "") << "the indicator shows no text";
         for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(CellOf(Grid(), r, c), shown[r][c]) << r << "," << c;
+            EXPECT_EQ(CellOf(Grid(), r, c + 1), shown[r][c]) << r << "," << c;
+    }
     EXPECT_EQ(FocusedRow(Grid()), 2) << "the table's current record is the last one added";
 }
 
@@ -57,8 +67,9 @@ TEST_F(GridTest, ClosedTableShowsNothing) {
 
     FillTable(Table(), kColumns, kRows);
     Table().CloseTable();
-    EXPECT_EQ(ColumnCount(Grid()), 0);
+    EXPECT_EQ(ColumnCount(Grid()), 0) << "the indicator goes with the fields";
     EXPECT_EQ(RowCount(Grid()), 0);
+    EXPECT_EQ(CurrentField(), -1);
 }
 
 TEST_F(GridTest, ColumnsStartAtTheDisplayWidthAndNeverNarrowerThanTheTitle) {
@@ -77,10 +88,10 @@ TEST_F(GridTest, ColumnsStartAtTheDisplayWidthAndNeverNarrowerThanTheTitle) {
         return static_cast<int>(size.cx);
     };
     const int digit = textWidth("0123456789") / 10;
-    EXPECT_GE(width(0), 10 * digit);
-    EXPECT_LT(width(0), 18 * digit);
-    EXPECT_GT(width(1), textWidth(longTitle));
-    EXPECT_GE(width(2), 18 * digit) << "a date-time column is 18 digits wide";
+    EXPECT_GE(width(1), 10 * digit);
+    EXPECT_LT(width(1), 18 * digit);
+    EXPECT_GT(width(2), textWidth(longTitle));
+    EXPECT_GE(width(3), 18 * digit) << "a date-time column is 18 digits wide";
 }
 
 TEST_F(GridTest, TellsNothingUntilTheOutermostResume) {
@@ -97,7 +108,7 @@ TEST_F(GridTest, TellsNothingUntilTheOutermostResume) {
 
     Table().ResumeControls();
     EXPECT_EQ(RowCount(Grid()), 3);
-    EXPECT_EQ(CellOf(Grid(), 2, 1), "-7");
+    EXPECT_EQ(CellOf(Grid(), 2, 2), "-7");
     EXPECT_EQ(FocusedRow(Grid()), 2);
 
     Table().ResumeControls(); // at zero: nothing changes
@@ -109,9 +120,9 @@ TEST_F(GridTest, TableReplacedWhileSuspendedIsTakenUpAnew) {
     Table().SuspendControls();
     DefineAndCreate(Table(), {{"Solo", ftInteger}});
     AddRows(Table(), {{"1"}});
-    EXPECT_EQ(ColumnCount(Grid()), 4);
+    EXPECT_EQ(ColumnCount(Grid()), 5);
     Table().ResumeControls();
-    EXPECT_EQ(ColumnTitles(Grid()), std::vector<std::string>{"Solo"});
+    EXPECT_EQ(ColumnTitles(Grid()), (std::vector<std::string>{"", "Solo"}));
     EXPECT_EQ(RowCount(Grid()), 1);
 
     Table().SuspendControls();
@@ -177,21 +188,154 @@ void DragTitle(HWND grid, int from, int to) {
 TEST_F(GridTest, DraggingATitleMovesTheTableField) {
     FillTable(Table(), {{"A", ftInteger}, {"B", ftInteger}, {"C", ftInteger}},
               {{"1", "2", "3"}, {"4", "5", "6"}});
-    ASSERT_TRUE(SendMessageA(Grid(), LVM_SETCOLUMNWIDTH, 2, 90)); // as if the user widened C
+    ASSERT_TRUE(SendMessageA(Grid(), LVM_SETCOLUMNWIDTH, 3, 90)); // as if the user widened C
 
-    DragTitle(Grid(), 2, 0);
+    DragTitle(Grid(), 3, 1);
 
     ASSERT_EQ(Table().FieldAt(0).FieldName(), "C");
     EXPECT_EQ(Table().FieldAt(1).FieldName(), "A");
     EXPECT_EQ(Table().FieldAt(2).FieldName(), "B");
-    EXPECT_EQ(ColumnTitles(Grid()), (std::vector<std::string>{"C", "A", "B"}));
-    EXPECT_EQ(CellOf(Grid(), 1, 0), "6");
-    EXPECT_EQ(CellOf(Grid(), 1, 2), "5");
-    EXPECT_EQ(SendMessageA(Grid(), LVM_GETCOLUMNWIDTH, 0, 0), 90) << "the width moves along";
-    int order[3] = {};
-    SendMessageA(Grid(), LVM_GETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order));
-    EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{0, 1, 2}))
-        << "column i stays field i";
+    EXPECT_EQ(ColumnTitles(Grid()), (std::vector<std::string>{"", "C", "A", "B"}));
+    EXPECT_EQ(CellOf(Grid(), 1, 1), "6");
+    EXPECT_EQ(CellOf(Grid(), 1, 3), "5");
+    EXPECT_EQ(SendMessageA(Grid(), LVM_GETCOLUMNWIDTH, 1, 0), 90) << "the width moves along";
+    int order[4] = {};
+    SendMessageA(Grid(), LVM_GETCOLUMNORDERARRAY, 4, reinterpret_cast<LPARAM>(order));
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{0, 1, 2, 3}))
+        << "column i + 1 stays field i";
+}
+
+// Drags the right border of a title sideways, as the user widens a column.
+void DragBorder(HWND grid, int column, int dx) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(grid, LVM_GETHEADER, 0, 0));
+    RECT r{};
+    SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&r));
+    const int y = (r.top + r.bottom) / 2, x = r.right + 2;
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y));
+    SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y));
+    SendMessageA(header, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+TEST_F(GridTest, IndicatorStaysFirstAndAsWideWhateverIsDragged) {
+    FillTable(Table(), kNarrow, kNumbers);
+    const std::vector<std::string> titles = {"", "A", "B", "C"};
+
+    DragTitle(Grid(), 0, 2);
+    EXPECT_EQ(ColumnTitles(Grid()), titles) << "the indicator cannot be dragged";
+    DragTitle(Grid(), 3, 0);
+    EXPECT_EQ(ColumnTitles(Grid()), titles) << "nothing goes in front of the indicator";
+    EXPECT_EQ(Table().FieldAt(0).FieldName(), "A");
+    EXPECT_EQ(Table().FieldAt(2).FieldName(), "C");
+
+    DragBorder(Grid(), 0, 40);
+    EXPECT_EQ(SendMessageA(Grid(), LVM_GETCOLUMNWIDTH, 0, 0), TDBGrid::kIndicatorWidth);
+    const LRESULT before = SendMessageA(Grid(), LVM_GETCOLUMNWIDTH, 1, 0);
+    DragBorder(Grid(), 1, 40);
+    EXPECT_GT(SendMessageA(Grid(), LVM_GETCOLUMNWIDTH, 1, 0), before) << "fields stay sizeable";
+}
+
+using Marks = e2e::GridMarks;
+
+Marks MarksOf(HWND grid) {
+    return e2e::MarksOf(e2e::PictureOf(grid));
+}
+
+void Key(HWND grid, WPARAM key) {
+    SendMessageA(grid, WM_KEYDOWN, key, 0);
+    SendMessageA(grid, WM_KEYUP, key, 0);
+}
+
+// A key with Shift or Ctrl held, as the keyboard state the grid reads says.
+void KeyWith(HWND grid, int held, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE before = keys[held];
+    keys[held] = 0x80;
+    SetKeyboardState(keys);
+    Key(grid, key);
+    keys[held] = before;
+    SetKeyboardState(keys);
+}
+
+// A click in the middle of a cell of the rows in view.
+void Click(HWND grid, int row, int column) {
+    const e2e::GridPicture picture = e2e::PictureOf(grid);
+    const RECT& span = picture.columns.at(column);
+    const RECT& bounds = picture.rows.at(row - picture.rows.front().row).bounds;
+    const LPARAM at = MAKELPARAM((span.left + span.right) / 2, (bounds.top + bounds.bottom) / 2);
+    SendMessageA(grid, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(grid, WM_LBUTTONUP, 0, at);
+}
+
+TEST_F(GridTest, MarkerAndCurrentCellAreDrawnOnTheCurrentRecord) {
+    FillTable(Table(), kNarrow, kNumbers);
+    EXPECT_EQ(MarksOf(Grid()), (Marks{{2}, {{2, 1}}})) << "the last record added, first field";
+
+    Table().MoveToFirst();
+    EXPECT_EQ(MarksOf(Grid()), (Marks{{0}, {{0, 1}}}));
+    Key(Grid(), VK_DOWN);
+    EXPECT_EQ(MarksOf(Grid()), (Marks{{1}, {{1, 1}}}));
+    Key(Grid(), VK_RIGHT);
+    EXPECT_EQ(MarksOf(Grid()), (Marks{{1}, {{1, 2}}}));
+    Table().MoveToNext();
+    EXPECT_EQ(MarksOf(Grid()), (Marks{{2}, {{2, 2}}})) << "the field stays as the row moves";
+}
+
+TEST_F(GridTest, KeysAndClicksMoveTheCurrentCellAlongTheRow) {
+    FillTable(Table(), kNarrow, kNumbers);
+    ASSERT_EQ(CurrentField(), 0);
+    Key(Grid(), VK_LEFT);
+    EXPECT_EQ(CurrentField(), 0) << "Left at the first field stays";
+    Key(Grid(), VK_RIGHT);
+    EXPECT_EQ(CurrentField(), 1);
+    Key(Grid(), VK_TAB);
+    EXPECT_EQ(CurrentField(), 2);
+    Key(Grid(), VK_TAB);
+    Key(Grid(), VK_RIGHT);
+    EXPECT_EQ(CurrentField(), 2) << "nor do Tab and Right leave the last";
+    KeyWith(Grid(), VK_SHIFT, VK_TAB);
+    EXPECT_EQ(CurrentField(), 1);
+    Key(Grid(), VK_UP);
+    EXPECT_EQ(CurrentField(), 1);
+    EXPECT_EQ(Table().CurrentIndex(), 1u) << "Up moves the record as before";
+    KeyWith(Grid(), VK_CONTROL, VK_HOME);
+    EXPECT_EQ(Table().CurrentIndex(), 0u);
+    KeyWith(Grid(), VK_CONTROL, VK_END);
+    EXPECT_EQ(Table().CurrentIndex(), 2u);
+    EXPECT_EQ(CurrentField(), 1);
+
+    Click(Grid(), 0, TDBGrid::ColumnOfField(2));
+    EXPECT_EQ(CurrentField(), 2);
+    EXPECT_EQ(Table().CurrentIndex(), 0u);
+    Click(Grid(), 2, TDBGrid::kIndicatorColumn);
+    EXPECT_EQ(CurrentField(), 2) << "the indicator picks the row only";
+    EXPECT_EQ(Table().CurrentIndex(), 2u);
+    EXPECT_EQ(MarksOf(Grid()), (Marks{{2}, {{2, 3}}}));
+
+    DragTitle(Grid(), 3, 1);
+    ASSERT_EQ(Table().FieldAt(0).FieldName(), "C");
+    EXPECT_EQ(CurrentField(), 0) << "the current cell stays on its field";
+    EXPECT_EQ(MarksOf(Grid()), (Marks{{2}, {{2, 1}}}));
+}
+
+TEST_F(GridTest, TheCurrentCellIsScrolledIntoView) {
+    // Text columns are far wider than the window.
+    FillTable(Table(), {{"Testo", ftString}, {"Altro", ftString}, {"N", ftInteger}},
+              {{"a", "b", "1"}});
+    RECT client{};
+    GetClientRect(Grid(), &client);
+    auto span = [&](int column) { return e2e::PictureOf(Grid()).columns.at(column); };
+
+    Key(Grid(), VK_RIGHT);
+    EXPECT_EQ(span(2).left, 0) << "a cell wider than the grid starts at its left edge";
+    Key(Grid(), VK_RIGHT);
+    EXPECT_GE(span(3).left, 0);
+    EXPECT_LE(span(3).right, client.right);
+    Key(Grid(), VK_LEFT);
+    Key(Grid(), VK_LEFT);
+    EXPECT_EQ(span(0).left, 0) << "the first field brings the indicator with it";
 }
 
 // Not a timed test: it prints how long a million records take to appear, to
@@ -233,7 +377,7 @@ TEST_F(GridTest, MillionRecordsShowAndScrollAsFastAsTen) {
                 "End key %.1f ms\n",
                 shown, top, bottom, first, endKey);
     EXPECT_EQ(RowCount(Grid()), static_cast<int>(n));
-    EXPECT_EQ(CellOf(Grid(), static_cast<int>(n - 1), 0), "999999");
+    EXPECT_EQ(CellOf(Grid(), static_cast<int>(n - 1), 1), "999999");
     // Generous: only a grid that asks for every row (seconds under Wine) goes
     // over, not a busy machine.
     EXPECT_LT(shown + top + bottom + first, 5000.0);

@@ -2,6 +2,7 @@
 // hooks its GUI thread (WH_GETMESSAGE), so every read below runs on the
 // thread that owns the windows, between two of its messages. That is why
 // menus and status texts are readable here and not from the driver.
+#include "GridPicture.h"
 #include "ProbeProtocol.h"
 
 #include <commctrl.h>
@@ -114,6 +115,8 @@ bool ParseRows(std::istringstream& args, int count, std::vector<int>& rows) {
     return true;
 }
 
+// The columns in display order; a leading untitled one is the record
+// indicator, which is reported apart from the fields.
 std::string AnswerGrid(HWND window, std::istringstream& args) {
     HWND list = FindDescendant(window, WC_LISTVIEWA);
     if (!list)
@@ -122,6 +125,9 @@ std::string AnswerGrid(HWND window, std::istringstream& args) {
     std::vector<int> order(columns > 0 ? columns : 0);
     if (columns > 0)
         ListView_GetColumnOrderArray(list, columns, order.data());
+    const bool indicator = !order.empty() && ColumnTitle(list, order.front()).empty();
+    if (indicator)
+        order.erase(order.begin());
     int count = ListView_GetItemCount(list);
     std::vector<int> rows;
     if (!ParseRows(args, count, rows))
@@ -132,6 +138,7 @@ std::string AnswerGrid(HWND window, std::istringstream& args) {
     for (int column : order)
         titles.push_back(ColumnTitle(list, column));
     AppendRecord(out, titles);
+    AppendRecord(out, {"indicator", indicator ? "1" : "0"});
     AppendRecord(out, {"count", std::to_string(count)});
     AppendRecord(out, {"focused", std::to_string(ListView_GetNextItem(list, -1, LVNI_FOCUSED))});
     for (int row : rows) {
@@ -139,6 +146,35 @@ std::string AnswerGrid(HWND window, std::istringstream& args) {
         for (int column : order)
             cells.push_back(CellText(list, row, column));
         AppendRecord(out, cells);
+    }
+    return out;
+}
+
+void AppendSpan(Record& record, LONG from, LONG to) {
+    record.push_back(std::to_string(from));
+    record.push_back(std::to_string(to));
+}
+
+// What the grid draws: every column's place, and for every row in view its
+// place, whether it shows the marker and which columns are highlighted.
+std::string AnswerDrawn(HWND window) {
+    HWND list = FindDescendant(window, WC_LISTVIEWA);
+    if (!list)
+        return Failure("the window has no grid");
+    const GridPicture picture = PictureOf(list);
+    std::string out = "ok\n";
+    for (const RECT& column : picture.columns) {
+        Record record{"column"};
+        AppendSpan(record, column.left, column.right);
+        AppendRecord(out, record);
+    }
+    for (const DrawnRow& row : picture.rows) {
+        Record record{"drawn", std::to_string(row.row)};
+        AppendSpan(record, row.bounds.top, row.bounds.bottom);
+        record.push_back(row.marker ? "1" : "0");
+        for (int column : row.highlighted)
+            record.push_back(std::to_string(column));
+        AppendRecord(out, record);
     }
     return out;
 }
@@ -180,6 +216,8 @@ std::string Answer(HWND window, const std::string& request) {
         return AnswerStatus(window);
     if (command == "grid")
         return AnswerGrid(window, args);
+    if (command == "drawn")
+        return AnswerDrawn(window);
     if (command == "window")
         return AnswerWindow(window);
     return Failure("unknown request: " + command);

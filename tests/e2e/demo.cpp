@@ -6,6 +6,8 @@
 #include "Driver.h"
 #include "StandIn.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -44,6 +46,18 @@ void SaveScreen(const std::string& path) {
     out.write(static_cast<const char*>(bits), size);
 }
 
+// For the picture: the first two columns narrowed, as the user narrows them
+// by dragging their borders, so that the record indicator stays in view;
+// then three rows up and one field to the right, so that the current cell
+// is one cell of its row.
+void MoveToACell(Driver& app) {
+    HWND grid = FindWindowExA(app.MainWindow(), nullptr, WC_LISTVIEWA, nullptr);
+    SendMessageA(grid, LVM_SETCOLUMNWIDTH, 1, 64);
+    SendMessageA(grid, LVM_SETCOLUMNWIDTH, 2, 190);
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT})
+        app.GridKey(key);
+}
+
 void Run(Driver& app, const char* caption, const std::string& done) {
     app.ClickMenu(caption);
     std::cout << caption << "-> " << app.WaitStatus(done, 60s) << std::endl;
@@ -56,6 +70,7 @@ int main(int argc, char** argv) try {
     StandIn sheet(SampleSheet("listino.txt"));
     auto app = Driver::Start("pagora.exe");
     Run(app, " Importa da Excel ", "Importazione da Excel eseguita.");
+    MoveToACell(app);
     Sleep(500); // let the grid paint before the picture
     SaveScreen(folder + "screenshot-import.bmp");
 

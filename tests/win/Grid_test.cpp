@@ -269,20 +269,6 @@ void Click(HWND grid, int row, int column) {
     SendMessageA(grid, WM_LBUTTONUP, 0, at);
 }
 
-TEST_F(GridTest, MarkerAndCurrentCellAreDrawnOnTheCurrentRecord) {
-    FillTable(Table(), kNarrow, kNumbers);
-    EXPECT_EQ(MarksOf(Grid()), (Marks{{2}, {{2, 1}}})) << "the last record added, first field";
-
-    Table().MoveToFirst();
-    EXPECT_EQ(MarksOf(Grid()), (Marks{{0}, {{0, 1}}}));
-    Key(Grid(), VK_DOWN);
-    EXPECT_EQ(MarksOf(Grid()), (Marks{{1}, {{1, 1}}}));
-    Key(Grid(), VK_RIGHT);
-    EXPECT_EQ(MarksOf(Grid()), (Marks{{1}, {{1, 2}}}));
-    Table().MoveToNext();
-    EXPECT_EQ(MarksOf(Grid()), (Marks{{2}, {{2, 2}}})) << "the field stays as the row moves";
-}
-
 TEST_F(GridTest, KeysAndClicksMoveTheCurrentCellAlongTheRow) {
     FillTable(Table(), kNarrow, kNumbers);
     ASSERT_EQ(CurrentField(), 0);

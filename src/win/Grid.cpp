@@ -94,6 +94,7 @@ void TDBGrid::StateChanged() {
     const auto following = RaisedFlag(following_);
     RebuildColumns();
     currentField_ = fields_ > 0 ? 0 : -1;
+    AnnounceCurrentField();
     UpdateRowCount();
     ShowCurrentRecord();
     ShowCurrentCell();
@@ -203,6 +204,7 @@ void TDBGrid::MoveColumn(int from, int to) {
         --currentField_;
     else if (to <= currentField_ && currentField_ < from)
         ++currentField_;
+    AnnounceCurrentField();
     RetitleColumns(widths);
 }
 
@@ -279,11 +281,19 @@ void TDBGrid::StepField(int delta) {
 void TDBGrid::SetCurrentField(int field) {
     if (field != currentField_) {
         currentField_ = field;
+        AnnounceCurrentField();
         const int row = FocusedRow();
         if (row >= 0)
             SendMessageA(hwnd_, LVM_REDRAWITEMS, row, row);
     }
     ShowCurrentCell();
+}
+
+// The list view's selected column is the current cell's, so that whoever
+// reads the control (a screen reader, say) finds the current cell there.
+void TDBGrid::AnnounceCurrentField() {
+    const int column = currentField_ >= 0 ? ColumnOfField(currentField_) : -1;
+    SendMessageA(hwnd_, LVM_SETSELECTEDCOLUMN, static_cast<WPARAM>(column), 0);
 }
 
 // Scrolls sideways just enough for the current cell to be in view; on the

@@ -85,6 +85,7 @@ private:
     // The current cell.
     void StepField(int delta);
     void SetCurrentField(int field);
+    void AnnounceCurrentField();
     void ShowCurrentCell();
     RECT ColumnSpan(int column) const; // in the list view's client coordinates
 

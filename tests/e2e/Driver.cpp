@@ -278,6 +278,7 @@ GridView Driver::ReadGrid(const std::string& request) {
                   Find(answer, "indicator", 2)[1] == "1",
                   std::stoi(Find(answer, "count", 2)[1]),
                   std::stoi(Find(answer, "focused", 2)[1]),
+                  std::stoi(Find(answer, "selectedcolumn", 2)[1]),
                   {}};
     for (const Record& record : answer)
         if (record.front() == "row")

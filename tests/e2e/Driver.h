@@ -50,7 +50,8 @@ struct GridView {
     std::vector<std::string> columns; // the fields' titles in display order
     bool indicator;                   // an untitled record indicator comes first
     int itemCount;
-    int focused; // -1 when no row has the focus
+    int focused;        // -1 when no row has the focus
+    int selectedColumn; // the list view's selected column, -1 for none
     // The rows asked for, in the order asked; cells in display order.
     std::vector<std::vector<std::string>> rows;
 };

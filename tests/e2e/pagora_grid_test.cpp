@@ -49,6 +49,7 @@ TEST(Grid, MarkerAndCurrentCellFollowKeysClicksAndCommands) {
     app.ClickCell(0, 3);
     EXPECT_EQ(Marks(app), (GridMarks{{0}, {{0, 3}}}));
     EXPECT_EQ(app.Grid().focused, 0);
+    EXPECT_EQ(app.Grid().selectedColumn, 3) << "the control tells its readers the same";
 
     // The copy walks the table and leaves it on its last record.
     const std::string fragment = Copied(app);

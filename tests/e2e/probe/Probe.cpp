@@ -141,6 +141,8 @@ std::string AnswerGrid(HWND window, std::istringstream& args) {
     AppendRecord(out, {"indicator", indicator ? "1" : "0"});
     AppendRecord(out, {"count", std::to_string(count)});
     AppendRecord(out, {"focused", std::to_string(ListView_GetNextItem(list, -1, LVNI_FOCUSED))});
+    AppendRecord(
+        out, {"selectedcolumn", std::to_string(SendMessageA(list, LVM_GETSELECTEDCOLUMN, 0, 0))});
     for (int row : rows) {
         Record cells{"row", std::to_string(row)};
         for (int column : order)

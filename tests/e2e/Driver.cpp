@@ -317,16 +317,11 @@ void Driver::GridKey(WORD key) {
 }
 
 void Driver::ClickCell(int row, int column) {
-    const GridPicture picture = DrawnGrid();
-    auto drawn = std::find_if(picture.rows.begin(), picture.rows.end(),
-                              [row](const DrawnRow& each) { return each.row == row; });
-    if (drawn == picture.rows.end() || column < 0 ||
-        column >= static_cast<int>(picture.columns.size()))
+    const std::optional<POINT> centre = CentreOf(DrawnGrid(), row, column);
+    if (!centre)
         throw DriverError("cell " + std::to_string(row) + "," + std::to_string(column) +
                           " is not in view");
-    const RECT& span = picture.columns[column];
-    const LPARAM at =
-        MAKELPARAM((span.left + span.right) / 2, (drawn->bounds.top + drawn->bounds.bottom) / 2);
+    const LPARAM at = MAKELPARAM(centre->x, centre->y);
     PostMessageA(GridWindow(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(GridWindow(), WM_LBUTTONUP, 0, at);
 }

@@ -261,10 +261,9 @@ void KeyWith(HWND grid, int held, WPARAM key) {
 
 // A click in the middle of a cell of the rows in view.
 void Click(HWND grid, int row, int column) {
-    const e2e::GridPicture picture = e2e::PictureOf(grid);
-    const RECT& span = picture.columns.at(column);
-    const RECT& bounds = picture.rows.at(row - picture.rows.front().row).bounds;
-    const LPARAM at = MAKELPARAM((span.left + span.right) / 2, (bounds.top + bounds.bottom) / 2);
+    const std::optional<POINT> centre = e2e::CentreOf(e2e::PictureOf(grid), row, column);
+    ASSERT_TRUE(centre) << "cell " << row << "," << column << " is not in view";
+    const LPARAM at = MAKELPARAM(centre->x, centre->y);
     SendMessageA(grid, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageA(grid, WM_LBUTTONUP, 0, at);
 }

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -27,6 +29,18 @@ struct GridPicture {
 
 // The marker counts in column 0, the indicator.
 GridPicture PictureOf(HWND list);
+
+// The middle of a cell of a row in view, where a click picks it; nothing
+// when the row or the column is not there.
+inline std::optional<POINT> CentreOf(const GridPicture& picture, int row, int column) {
+    auto drawn = std::find_if(picture.rows.begin(), picture.rows.end(),
+                              [row](const DrawnRow& each) { return each.row == row; });
+    if (drawn == picture.rows.end() || column < 0 ||
+        column >= static_cast<int>(picture.columns.size()))
+        return std::nullopt;
+    const RECT& span = picture.columns[column];
+    return POINT{(span.left + span.right) / 2, (drawn->bounds.top + drawn->bounds.bottom) / 2};
+}
 
 // The same in short, for a test to compare: the rows that show the marker,
 // and the highlighted cells as (row, column).
